@@ -1,0 +1,8 @@
+#pragma once
+#include <QWidget>
+
+class Tnds : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tnds(QWidget *parent = nullptr);
+};
