@@ -1,5 +1,7 @@
 #include "Spreadsheet.h"
 
+#include "LibreOfficeCalc.h"
+
 namespace orvel {
 
 namespace {
@@ -16,8 +18,17 @@ std::unique_ptr<SpreadsheetApp> createSpreadsheetApp(const QString &progId)
 {
     if (factory())
         return factory()(progId);
-    // The LibreOffice implementation joins here.
-    throw OrvelError(QStringLiteral("LibreOffice Calc is not available, ProgID: \"%1\"").arg(progId));
+    // Callers ask for the program identifier of the automation interface;
+    // LibreOffice Calc answers for it.
+    try {
+#ifdef ORVEL_HAVE_LIBREOFFICE
+        return LibreOfficeCalc::start();
+#else
+        throw OrvelError(libreOfficeUnavailableReason());
+#endif
+    } catch (const OrvelError &e) {
+        throw OrvelError(QStringLiteral("%1, ProgID: \"%2\"").arg(e.message(), progId));
+    }
 }
 
 } // namespace orvel

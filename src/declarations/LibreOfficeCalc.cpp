@@ -1,0 +1,726 @@
+// LibreOffice Calc driven over UNO: one private headless office per
+// application object.
+#include "LibreOfficeCalc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <cppuhelper/bootstrap.hxx>
+#include <rtl/ustring.hxx>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/NoSuchElementException.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XMergeable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
+#include <com/sun/star/util/XReplaceDescriptor.hpp>
+#include <com/sun/star/util/XReplaceable.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace css = com::sun::star;
+using css::uno::Any;
+using rtl::OUString;
+using css::uno::Reference;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+namespace orvel {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr auto kConnectLimit = 30s; // a cold office start takes a few seconds
+constexpr auto kQuitLimit = 15s;    // after that a quitting office is killed
+
+OUString ou(const QString &s) { return OUString(reinterpret_cast<const sal_Unicode *>(s.utf16()), s.size()); }
+QString qs(const OUString &s) { return QString(reinterpret_cast<const QChar *>(s.getStr()), s.getLength()); }
+
+QString fileUrl(const QString &path)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+css::beans::PropertyValue prop(const char *name, const Any &value)
+{
+    css::beans::PropertyValue p;
+    p.Name = OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+
+Sequence<css::beans::PropertyValue> props(std::initializer_list<css::beans::PropertyValue> list)
+{
+    Sequence<css::beans::PropertyValue> s(sal_Int32(list.size()));
+    sal_Int32 i = 0;
+    for (const css::beans::PropertyValue &p : list)
+        s[i++] = p;
+    return s;
+}
+
+// ---- office processes ----
+
+// Every office process that is running, so that an exit that skips the
+// destructors still takes them along.
+std::mutex &processMutex()
+{
+    static std::mutex m;
+    return m;
+}
+std::set<pid_t> &runningOffices()
+{
+    static std::set<pid_t> s;
+    return s;
+}
+
+void killOffice(pid_t pid)
+{
+    // The office runs in a process group of its own: take helpers along.
+    ::kill(-pid, SIGKILL);
+    ::kill(pid, SIGKILL);
+}
+
+void killRunningOffices()
+{
+    std::lock_guard<std::mutex> lock(processMutex());
+    for (pid_t pid : runningOffices()) {
+        killOffice(pid);
+        ::waitpid(pid, nullptr, 0);
+    }
+    runningOffices().clear();
+}
+
+// Waits up to `limit` for the process to end; true when it has ended (and
+// was reaped).
+bool waitForExit(pid_t pid, std::chrono::milliseconds limit)
+{
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
+        if (r == pid || (r < 0 && errno == ECHILD))
+            return true;
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+void endProcess(pid_t pid, std::chrono::milliseconds grace)
+{
+    if (!waitForExit(pid, grace)) {
+        killOffice(pid);
+        waitForExit(pid, 5000ms);
+    }
+    std::lock_guard<std::mutex> lock(processMutex());
+    runningOffices().erase(pid);
+}
+
+// Starts the program with the arguments; the child gets a process group of
+// its own, dies with the thread that started it, and writes its output to
+// logPath. Returns 0 when the fork failed.
+pid_t spawn(const QString &program, const QStringList &args, const QStringList &extraEnv, const QString &logPath)
+{
+    std::vector<QByteArray> argStore{QFile::encodeName(program)};
+    for (const QString &a : args)
+        argStore.push_back(a.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    std::vector<QByteArray> envStore;
+    QStringList overridden;
+    for (const QString &e : extraEnv)
+        overridden << e.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');
+    for (char **e = environ; *e; ++e) {
+        const QByteArray entry(*e);
+        bool replaced = false;
+        for (const QString &o : overridden)
+            replaced = replaced || entry.startsWith(o.toLocal8Bit());
+        if (!replaced)
+            envStore.push_back(entry);
+    }
+    for (const QString &e : extraEnv)
+        envStore.push_back(e.toLocal8Bit());
+    std::vector<char *> envp;
+    for (QByteArray &e : envStore)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    const QByteArray log = QFile::encodeName(logPath);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return 0;
+    if (pid == 0) {
+        // Only async-signal-safe calls from here on.
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in >= 0)
+            ::dup2(in, 0);
+        if (out >= 0) {
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+        }
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    std::lock_guard<std::mutex> lock(processMutex());
+    runningOffices().insert(pid);
+    return pid;
+}
+
+// Kills the office when a call into it has not returned in time.
+class Watchdog {
+public:
+    Watchdog(pid_t pid, std::chrono::milliseconds limit)
+        : m_thread([this, pid, limit] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (!m_cv.wait_for(lock, limit, [this] { return m_done; }))
+                  killOffice(pid);
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_done = false;
+    std::thread m_thread; // last: starts after the members it uses
+};
+
+// The UNO runtime of this process, bootstrapped once with the office's own
+// types (remote calls need them) and kept until the process ends.
+Reference<css::uno::XComponentContext> localContext()
+{
+    static Reference<css::uno::XComponentContext> *context = nullptr;
+    if (!context) {
+        const QString ini = fileUrl(QDir(libreOfficeProgramDir()).filePath(QStringLiteral("fundamentalrc")));
+        context = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext(ou(ini)));
+    }
+    return *context;
+}
+
+// ---- error texts ----
+
+// The office's exception texts are written for its developers (source
+// files, lines, error codes); a user sees them only when they read as a
+// sentence.
+QString officeReason(const css::uno::Exception &e)
+{
+    const QString text = qs(e.Message).trimmed();
+    static const char *const developerMarks[] = {"::", ".cxx", ".hxx", ".cpp", "0x", "at /", "(Error", "com.sun.star",
+                                                 "<", "\n"};
+    for (const char *mark : developerMarks)
+        if (text.contains(QLatin1String(mark)))
+            return QString();
+    return text;
+}
+
+// An application error's description: no trailing blanks, line breaks or
+// full stops.
+QString description(QString text)
+{
+    while (!text.isEmpty()
+           && (text.back().isSpace() || text.back() == QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+struct LibreOfficeCalc::Impl {
+    pid_t pid = 0;
+    std::unique_ptr<QTemporaryDir> home; // profile, temporary files, output
+    Reference<css::uno::XComponentContext> remote;
+    Reference<css::frame::XDesktop2> desktop;
+    std::vector<Reference<css::frame::XModel>> workbooks; // open ones; the last is active
+
+    bool running() const { return pid != 0; }
+
+    // Runs one call into the office; its errors become the message `what`
+    // (with the office's reason when that reads well).
+    template <typename F>
+    auto call(const QString &what, F &&f) -> decltype(f())
+    {
+        if (!running())
+            throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
+        try {
+            return f();
+        } catch (const css::lang::DisposedException &) {
+            throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
+        } catch (const css::uno::Exception &e) {
+            if (::waitpid(pid, nullptr, WNOHANG) == pid) {
+                std::lock_guard<std::mutex> lock(processMutex());
+                runningOffices().erase(pid);
+                pid = 0;
+                throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
+            }
+            const QString reason = officeReason(e);
+            throw OrvelError(description(reason.isEmpty() ? what : what + QStringLiteral(": ") + reason));
+        }
+    }
+
+    Reference<css::frame::XModel> active() const
+    {
+        if (workbooks.empty())
+            throw OrvelError(QStringLiteral("There is no active workbook"));
+        return workbooks.back();
+    }
+
+    Reference<css::sheet::XSpreadsheet> activeSheet() const
+    {
+        Reference<css::sheet::XSpreadsheetView> view(active()->getCurrentController(), UNO_QUERY_THROW);
+        return view->getActiveSheet();
+    }
+
+    // Range(address) of the active sheet.
+    Reference<css::table::XCellRange> range(const QString &address) const
+    {
+        Reference<css::table::XCellRange> sheet(activeSheet(), UNO_QUERY_THROW);
+        try {
+            return sheet->getCellRangeByName(ou(address.trimmed()));
+        } catch (const css::uno::RuntimeException &) {
+            throw OrvelError(QStringLiteral("\"%1\" is not a valid cell range").arg(address));
+        }
+    }
+
+    // Calls f for every cell of the range, row by row.
+    static void forEachCell(const Reference<css::table::XCellRange> &r,
+                            const std::function<void(const Reference<css::table::XCell> &)> &f)
+    {
+        Reference<css::sheet::XCellRangeAddressable> addressable(r, UNO_QUERY_THROW);
+        const css::table::CellRangeAddress a = addressable->getRangeAddress();
+        for (sal_Int32 row = 0; row <= a.EndRow - a.StartRow; ++row)
+            for (sal_Int32 col = 0; col <= a.EndColumn - a.StartColumn; ++col)
+                f(r->getCellByPosition(col, row));
+    }
+
+    // A text taken as if typed into the cell: "=" makes a formula, digits a
+    // number, and a leading apostrophe makes the rest a text. The office
+    // would keep that apostrophe as part of the text whenever the rest is
+    // not a number; the spreadsheet convention is to drop it always.
+    static void type(const Reference<css::table::XCell> &cell, const QString &text)
+    {
+        if (text.startsWith(QLatin1Char('\''))) {
+            Reference<css::text::XText> t(cell, UNO_QUERY_THROW);
+            t->setString(ou(text.mid(1)));
+        } else {
+            cell->setFormula(ou(text));
+        }
+    }
+
+    Reference<css::view::XSelectionSupplier> selectionSupplier() const
+    {
+        return Reference<css::view::XSelectionSupplier>(active()->getCurrentController(), UNO_QUERY_THROW);
+    }
+
+    Reference<css::uno::XInterface> selection() const
+    {
+        Reference<css::uno::XInterface> s(selectionSupplier()->getSelection(), UNO_QUERY);
+        if (!s.is())
+            throw OrvelError(QStringLiteral("Nothing is selected"));
+        return s;
+    }
+
+    // Asks the office to end and makes sure it does: it is killed when it
+    // has not ended in time.
+    void shutDown()
+    {
+        if (!running())
+            return;
+        bool terminating = false;
+        {
+            Watchdog dog(pid, kQuitLimit);
+            try {
+                if (desktop.is())
+                    terminating = desktop->terminate();
+            } catch (const css::uno::Exception &) {
+                // The connection ends with the process: a quit answered by
+                // the bridge going away has done its work.
+                terminating = true;
+            }
+        }
+        workbooks.clear();
+        desktop.clear();
+        remote.clear();
+        endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms);
+        pid = 0;
+        home.reset();
+    }
+};
+
+LibreOfficeCalc::LibreOfficeCalc() : d(std::make_unique<Impl>()) {}
+
+LibreOfficeCalc::~LibreOfficeCalc()
+{
+    try {
+        d->shutDown();
+    } catch (...) {
+        // Nothing may leave a destructor; the process is gone either way.
+    }
+}
+
+std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
+{
+    const QString unavailable = libreOfficeUnavailableReason();
+    if (!unavailable.isEmpty())
+        throw OrvelError(unavailable);
+
+    static std::once_flag exitHook;
+    std::call_once(exitHook, [] { std::atexit(killRunningOffices); });
+
+    std::unique_ptr<LibreOfficeCalc> app(new LibreOfficeCalc);
+    Impl &d = *app->d;
+    d.home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/orvel-calc-XXXXXX"));
+    if (!d.home->isValid())
+        throw OrvelError(QStringLiteral("LibreOffice Calc could not be started: no temporary folder"));
+    const QDir home(d.home->path());
+    home.mkpath(QStringLiteral("tmp"));
+
+    const QString pipe = QStringLiteral("orvel_calc_%1_%2")
+                             .arg(::getpid())
+                             .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    const QStringList args{
+        QStringLiteral("--headless"),
+        QStringLiteral("--invisible"),
+        QStringLiteral("--norestore"),
+        QStringLiteral("--nologo"),
+        QStringLiteral("--nodefault"),
+        QStringLiteral("--nolockcheck"),
+        QStringLiteral("-env:UserInstallation=") + fileUrl(home.filePath(QStringLiteral("profile"))),
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe),
+    };
+    const QStringList env{
+        QStringLiteral("TMPDIR=") + home.filePath(QStringLiteral("tmp")),
+        QStringLiteral("SAL_USE_VCLPLUGIN=svp"),
+    };
+    d.pid = spawn(QDir(libreOfficeProgramDir()).filePath(QStringLiteral("soffice.bin")), args, env,
+                  home.filePath(QStringLiteral("office.log")));
+    if (!d.pid)
+        throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+
+    try {
+        const Reference<css::bridge::XUnoUrlResolver> resolver =
+            css::bridge::UnoUrlResolver::create(localContext());
+        const OUString url = ou(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe));
+        const auto deadline = Clock::now() + kConnectLimit;
+        while (!d.remote.is()) {
+            try {
+                d.remote.set(resolver->resolve(url), UNO_QUERY_THROW);
+            } catch (const css::connection::NoConnectException &) {
+                if (::waitpid(d.pid, nullptr, WNOHANG) == d.pid) {
+                    std::lock_guard<std::mutex> lock(processMutex());
+                    runningOffices().erase(d.pid);
+                    d.pid = 0;
+                    throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+                }
+                if (Clock::now() >= deadline)
+                    throw OrvelError(QStringLiteral("LibreOffice Calc did not answer in 30 seconds"));
+                std::this_thread::sleep_for(50ms);
+            }
+        }
+        d.desktop = css::frame::Desktop::create(d.remote);
+    } catch (const css::uno::Exception &e) {
+        throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+    } catch (const cppu::BootstrapException &) {
+        throw OrvelError(QStringLiteral("LibreOffice Calc could not be started: its UNO runtime is missing"));
+    }
+    return app;
+}
+
+long long LibreOfficeCalc::processId() const { return d->pid; }
+
+void LibreOfficeCalc::workbooksOpen(const QString &path)
+{
+    d->call(QStringLiteral("Cannot open the workbook \"%1\"").arg(path), [&] {
+        if (!QFileInfo::exists(path))
+            throw OrvelError(QStringLiteral("The file \"%1\" could not be found").arg(path));
+        Reference<css::frame::XComponentLoader> loader(d->desktop, UNO_QUERY_THROW);
+        const Sequence<css::beans::PropertyValue> options = props({
+            prop("Hidden", Any(true)),
+            prop("MacroExecutionMode", Any(sal_Int16(0))), // never run macros of the file
+        });
+        Reference<css::frame::XModel> model(
+            loader->loadComponentFromURL(ou(fileUrl(path)), OUString("_blank"), 0, options), UNO_QUERY);
+        if (!model.is() || !Reference<css::sheet::XSpreadsheetDocument>(model, UNO_QUERY).is())
+            throw OrvelError(QStringLiteral("Cannot open the workbook \"%1\"").arg(path));
+        d->workbooks.push_back(model);
+    });
+}
+
+void LibreOfficeCalc::workbooksAdd()
+{
+    d->call(QStringLiteral("Cannot create a new workbook"), [&] {
+        Reference<css::frame::XComponentLoader> loader(d->desktop, UNO_QUERY_THROW);
+        const Sequence<css::beans::PropertyValue> options = props({prop("Hidden", Any(true))});
+        Reference<css::frame::XModel> model(
+            loader->loadComponentFromURL(OUString("private:factory/scalc"), OUString("_blank"), 0, options), UNO_QUERY_THROW);
+        d->workbooks.push_back(model);
+    });
+}
+
+void LibreOfficeCalc::activateSheet(const QString &name)
+{
+    d->call(QStringLiteral("Cannot activate the sheet \"%1\"").arg(name), [&] {
+        Reference<css::sheet::XSpreadsheetDocument> doc(d->active(), UNO_QUERY_THROW);
+        Reference<css::container::XNameAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
+        // Sheet names match regardless of case, as a spreadsheet user expects.
+        OUString found;
+        for (const OUString &n : sheets->getElementNames())
+            if (qs(n).compare(name, Qt::CaseInsensitive) == 0) {
+                found = n;
+                break;
+            }
+        if (found.isEmpty())
+            throw OrvelError(QStringLiteral("Invalid index"));
+        Reference<css::sheet::XSpreadsheet> sheet(sheets->getByName(found), UNO_QUERY_THROW);
+        Reference<css::sheet::XSpreadsheetView> view(d->active()->getCurrentController(), UNO_QUERY_THROW);
+        view->setActiveSheet(sheet);
+    });
+}
+
+void LibreOfficeCalc::rangeReplace(const QString &range, const QString &what, const QString &replacement)
+{
+    d->call(QStringLiteral("Cannot replace in the range \"%1\"").arg(range), [&] {
+        if (what.isEmpty())
+            return;
+        Reference<css::util::XReplaceable> replaceable(d->range(range), UNO_QUERY_THROW);
+        Reference<css::util::XReplaceDescriptor> search = replaceable->createReplaceDescriptor();
+        search->setSearchString(ou(what));
+        Reference<css::beans::XPropertySet> options(search, UNO_QUERY_THROW);
+        options->setPropertyValue(OUString("SearchCaseSensitive"), Any(false));
+        options->setPropertyValue(OUString("SearchRegularExpression"), Any(false));
+        options->setPropertyValue(OUString("SearchWords"), Any(false));
+        // The office finds the cells; the replaced text of each is then
+        // typed into it again, so it follows the same rules as a text
+        // assigned to a cell (the office's own replace would keep a
+        // leading apostrophe).
+        Reference<css::container::XIndexAccess> found = replaceable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
+        if (!found.is())
+            return;
+        for (sal_Int32 i = 0; i < found->getCount(); ++i) {
+            Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
+            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &cell) {
+                const bool text = cell->getType() == css::table::CellContentType_TEXT;
+                const QString before = text ? qs(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString())
+                                            : qs(cell->getFormula());
+                QString after = before;
+                after.replace(what, replacement, Qt::CaseInsensitive);
+                if (after != before)
+                    Impl::type(cell, after);
+            });
+        }
+    });
+}
+
+void LibreOfficeCalc::setRangeText(const QString &cell, const QString &text)
+{
+    d->call(QStringLiteral("Cannot write to the range \"%1\"").arg(cell), [&] {
+        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c) { Impl::type(c, text); });
+    });
+}
+
+void LibreOfficeCalc::setRangeInt(const QString &cell, int value)
+{
+    d->call(QStringLiteral("Cannot write to the range \"%1\"").arg(cell), [&] {
+        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c) { c->setValue(value); });
+    });
+}
+
+void LibreOfficeCalc::rangeSelect(const QString &range)
+{
+    d->call(QStringLiteral("Cannot select the range \"%1\"").arg(range), [&] {
+        d->selectionSupplier()->select(Any(d->range(range)));
+    });
+}
+
+void LibreOfficeCalc::selectionMergeCells()
+{
+    d->call(QStringLiteral("Cannot merge the selected cells"), [&] {
+        Reference<css::util::XMergeable> merge(d->selection(), UNO_QUERY_THROW);
+        merge->merge(true);
+    });
+}
+
+void LibreOfficeCalc::selectionWrapText()
+{
+    d->call(QStringLiteral("Cannot wrap the text of the selected cells"), [&] {
+        Reference<css::beans::XPropertySet> props(d->selection(), UNO_QUERY_THROW);
+        props->setPropertyValue(OUString("IsTextWrapped"), Any(true));
+    });
+}
+
+void LibreOfficeCalc::activeWorkbookClose(bool saveChanges)
+{
+    d->call(QStringLiteral("Cannot close the workbook"), [&] {
+        Reference<css::frame::XModel> model = d->active();
+        if (saveChanges) {
+            Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
+            if (!storable->hasLocation())
+                throw OrvelError(QStringLiteral("The workbook has no file to be saved to"));
+            // Into its own file, in the format it was loaded from.
+            d->call(QStringLiteral("Cannot save the workbook \"%1\"").arg(QUrl(qs(storable->getLocation())).toLocalFile()),
+                    [&] { storable->store(); });
+        }
+        Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
+        d->workbooks.pop_back();
+    });
+}
+
+void LibreOfficeCalc::quit()
+{
+    d->shutDown();
+}
+
+bool LibreOfficeCalc::activeWorkbookUnsaved()
+{
+    return d->call(QStringLiteral("Cannot read the state of the workbook"), [&] {
+        Reference<css::frame::XModel> model = d->active();
+        Reference<css::util::XModifiable> modifiable(model, UNO_QUERY_THROW);
+        Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
+        return modifiable->isModified() || !storable->hasLocation();
+    });
+}
+
+void LibreOfficeCalc::activeWorkbookSaveAs(const QString &path)
+{
+    d->call(QStringLiteral("Cannot save the workbook as \"%1\"").arg(path), [&] {
+        Reference<css::frame::XStorable> storable(d->active(), UNO_QUERY_THROW);
+        const Sequence<css::beans::PropertyValue> options = props({
+            prop("FilterName", Any(OUString("MS Excel 97"))),
+            prop("Overwrite", Any(true)),
+        });
+        storable->storeAsURL(ou(fileUrl(path)), options);
+    });
+}
+
+LibreOfficeCalc::CellKind LibreOfficeCalc::cellKind(const QString &cell)
+{
+    return d->call(QStringLiteral("Cannot read the cell \"%1\"").arg(cell), [&] {
+        switch (d->range(cell)->getCellByPosition(0, 0)->getType()) {
+        case css::table::CellContentType_VALUE:
+            return CellKind::Value;
+        case css::table::CellContentType_TEXT:
+            return CellKind::Text;
+        case css::table::CellContentType_FORMULA:
+            return CellKind::Formula;
+        default:
+            return CellKind::Empty;
+        }
+    });
+}
+
+QString LibreOfficeCalc::cellFormula(const QString &cell)
+{
+    return d->call(QStringLiteral("Cannot read the cell \"%1\"").arg(cell),
+                   [&] { return qs(d->range(cell)->getCellByPosition(0, 0)->getFormula()); });
+}
+
+QString LibreOfficeCalc::cellString(const QString &cell)
+{
+    return d->call(QStringLiteral("Cannot read the cell \"%1\"").arg(cell), [&] {
+        Reference<css::text::XText> text(d->range(cell)->getCellByPosition(0, 0), UNO_QUERY_THROW);
+        return qs(text->getString());
+    });
+}
+
+double LibreOfficeCalc::cellValue(const QString &cell)
+{
+    return d->call(QStringLiteral("Cannot read the cell \"%1\"").arg(cell),
+                   [&] { return d->range(cell)->getCellByPosition(0, 0)->getValue(); });
+}
+
+bool LibreOfficeCalc::isMerged(const QString &range)
+{
+    return d->call(QStringLiteral("Cannot read the range \"%1\"").arg(range), [&] {
+        Reference<css::util::XMergeable> merge(d->range(range), UNO_QUERY_THROW);
+        return bool(merge->getIsMerged());
+    });
+}
+
+bool LibreOfficeCalc::isWrapped(const QString &cell)
+{
+    return d->call(QStringLiteral("Cannot read the cell \"%1\"").arg(cell), [&] {
+        Reference<css::beans::XPropertySet> props(d->range(cell), UNO_QUERY_THROW);
+        bool wrapped = false;
+        props->getPropertyValue(OUString("IsTextWrapped")) >>= wrapped;
+        return wrapped;
+    });
+}
+
+QString LibreOfficeCalc::activeSheetName()
+{
+    return d->call(QStringLiteral("Cannot read the active sheet"), [&] {
+        Reference<css::container::XNamed> named(d->activeSheet(), UNO_QUERY_THROW);
+        return qs(named->getName());
+    });
+}
+
+} // namespace orvel

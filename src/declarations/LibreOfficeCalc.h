@@ -1,0 +1,69 @@
+#pragma once
+// LibreOffice Calc as the spreadsheet application.
+//
+// Each application object starts its own headless office process with a
+// private profile in a temporary folder (a LibreOffice the user has open is
+// never touched) and talks to it over a named pipe with UNO. Quitting ends
+// the process; releasing an object that was not asked to quit ends it too.
+// Orvel ending, even by a crash, takes the process with it.
+#include "Spreadsheet.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace orvel {
+
+// Why LibreOffice Calc can't be used here ("LibreOffice Calc is not
+// installed", ...), or an empty text when it can.
+QString libreOfficeUnavailableReason();
+
+// The office program folder (ORVEL_LIBREOFFICE_PROGRAM overrides the
+// installed one, e.g. to see how Orvel behaves without LibreOffice).
+QString libreOfficeProgramDir();
+
+#ifdef ORVEL_HAVE_LIBREOFFICE
+
+class LibreOfficeCalc : public SpreadsheetApp {
+public:
+    // Starts an office and connects to it. Failure: OrvelError with the
+    // reason only (the factory adds the program identifier).
+    static std::unique_ptr<LibreOfficeCalc> start();
+    ~LibreOfficeCalc() override;
+
+    void workbooksOpen(const QString &path) override;
+    void workbooksAdd() override;
+    void activateSheet(const QString &name) override;
+    void rangeReplace(const QString &range, const QString &what, const QString &replacement) override;
+    void setRangeText(const QString &cell, const QString &text) override;
+    void setRangeInt(const QString &cell, int value) override;
+    void rangeSelect(const QString &range) override;
+    void selectionMergeCells() override;
+    void selectionWrapText() override;
+    void activeWorkbookClose(bool saveChanges) override;
+    void quit() override;
+    bool activeWorkbookUnsaved() override;
+    void activeWorkbookSaveAs(const QString &path) override;
+
+    // Reading the active sheet back (checks of written workbooks, benchmarks).
+    enum class CellKind { Empty, Value, Text, Formula };
+    CellKind cellKind(const QString &cell);
+    QString cellFormula(const QString &cell); // the cell's input text ("=C2/C3", "12", text)
+    QString cellString(const QString &cell);  // the text the cell shows
+    double cellValue(const QString &cell);
+    bool isMerged(const QString &range); // the range is one merged area
+    bool isWrapped(const QString &cell);
+    QString activeSheetName();
+
+    // The office process (0 once it has ended).
+    long long processId() const;
+
+private:
+    LibreOfficeCalc();
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+#endif
+
+} // namespace orvel
