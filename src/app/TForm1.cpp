@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -33,8 +34,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildLoanTab();
     buildConverterTab();
     buildKeypadTab();
+    // Wide enough for every tab caption; the window can grow for long result lines.
+    PageControl1->setMinimumWidth(PageControl1->tabBar()->sizeHint().width() + 24);
     adjustSize();
-    setFixedSize(sizeHint());
+    setMinimumSize(sizeHint());
     orvel::runHandler(this, [this] { FormCreate(); });
 }
 
