@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <cppuhelper/bootstrap.hxx>
+#include <rtl/bootstrap.hxx>
 #include <rtl/ustring.hxx>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -82,6 +83,7 @@ using namespace std::chrono_literals;
 
 constexpr auto kConnectLimit = 30s; // a cold office start takes a few seconds
 constexpr auto kQuitLimit = 15s;    // after that a quitting office is killed
+constexpr int kRestartRequested = 81; // the office's exit code asking for a new start
 
 OUString ou(const QString &s) { return OUString(reinterpret_cast<const sal_Unicode *>(s.utf16()), s.size()); }
 QString qs(const OUString &s) { return QString(reinterpret_cast<const QChar *>(s.getStr()), s.getLength()); }
@@ -155,14 +157,18 @@ bool waitForExit(pid_t pid, std::chrono::milliseconds limit)
     }
 }
 
-void endProcess(pid_t pid, std::chrono::milliseconds grace)
+// Gives the process `grace` to end, then kills it. True when it ended by
+// itself.
+bool endProcess(pid_t pid, std::chrono::milliseconds grace)
 {
-    if (!waitForExit(pid, grace)) {
+    const bool ended = waitForExit(pid, grace);
+    if (!ended) {
         killOffice(pid);
         waitForExit(pid, 5000ms);
     }
     std::lock_guard<std::mutex> lock(processMutex());
     runningOffices().erase(pid);
+    return ended;
 }
 
 // Starts the program with the arguments; the child gets a process group of
@@ -261,7 +267,13 @@ Reference<css::uno::XComponentContext> localContext()
 {
     static Reference<css::uno::XComponentContext> *context = nullptr;
     if (!context) {
-        const QString ini = fileUrl(QDir(libreOfficeProgramDir()).filePath(QStringLiteral("fundamentalrc")));
+        // The office's bootstrap files: fundamentalrc names the type and
+        // service libraries that unorc lists.
+        const QDir program(libreOfficeProgramDir());
+        rtl::Bootstrap::set(OUString("URE_BOOTSTRAP"),
+                            ou(QStringLiteral("vnd.sun.star.pathname:")
+                               + program.filePath(QStringLiteral("fundamentalrc"))));
+        const QString ini = fileUrl(program.filePath(QStringLiteral("unorc")));
         context = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext(ou(ini)));
     }
     return *context;
@@ -297,12 +309,16 @@ QString description(QString text)
 
 struct LibreOfficeCalc::Impl {
     pid_t pid = 0;
+    QString pipe; // the name the office accepts connections on
     std::unique_ptr<QTemporaryDir> home; // profile, temporary files, output
     Reference<css::uno::XComponentContext> remote;
     Reference<css::frame::XDesktop2> desktop;
     std::vector<Reference<css::frame::XModel>> workbooks; // open ones; the last is active
 
     bool running() const { return pid != 0; }
+
+    // The socket of the pipe; the office removes it when it ends by itself.
+    QString pipeSocket() const { return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(pipe); }
 
     // Runs one call into the office; its errors become the message `what`
     // (with the office's reason when that reads well).
@@ -398,6 +414,15 @@ struct LibreOfficeCalc::Impl {
         bool terminating = false;
         {
             Watchdog dog(pid, kQuitLimit);
+            // An office that ends with documents open leaves their lock
+            // files behind: close them first (unsaved changes are dropped,
+            // as they would be by the ending itself).
+            for (auto it = workbooks.rbegin(); it != workbooks.rend(); ++it) {
+                try {
+                    Reference<css::util::XCloseable>(*it, UNO_QUERY_THROW)->close(true);
+                } catch (const css::uno::Exception &) {
+                }
+            }
             try {
                 if (desktop.is())
                     terminating = desktop->terminate();
@@ -410,7 +435,8 @@ struct LibreOfficeCalc::Impl {
         workbooks.clear();
         desktop.clear();
         remote.clear();
-        endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms);
+        if (!endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms))
+            QFile::remove(pipeSocket());
         pid = 0;
         home.reset();
     }
@@ -444,7 +470,7 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
     const QDir home(d.home->path());
     home.mkpath(QStringLiteral("tmp"));
 
-    const QString pipe = QStringLiteral("orvel_calc_%1_%2")
+    const QString &pipe = d.pipe = QStringLiteral("orvel_calc_%1_%2")
                              .arg(::getpid())
                              .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
     const QStringList args{
@@ -461,10 +487,12 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
         QStringLiteral("TMPDIR=") + home.filePath(QStringLiteral("tmp")),
         QStringLiteral("SAL_USE_VCLPLUGIN=svp"),
     };
-    d.pid = spawn(QDir(libreOfficeProgramDir()).filePath(QStringLiteral("soffice.bin")), args, env,
-                  home.filePath(QStringLiteral("office.log")));
+    const QString program = QDir(libreOfficeProgramDir()).filePath(QStringLiteral("soffice.bin"));
+    const QString log = home.filePath(QStringLiteral("office.log"));
+    d.pid = spawn(program, args, env, log);
     if (!d.pid)
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+    int restarts = 0;
 
     try {
         const Reference<css::bridge::XUnoUrlResolver> resolver =
@@ -475,11 +503,19 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
             try {
                 d.remote.set(resolver->resolve(url), UNO_QUERY_THROW);
             } catch (const css::connection::NoConnectException &) {
-                if (::waitpid(d.pid, nullptr, WNOHANG) == d.pid) {
-                    std::lock_guard<std::mutex> lock(processMutex());
-                    runningOffices().erase(d.pid);
+                int status = 0;
+                if (::waitpid(d.pid, &status, WNOHANG) == d.pid) {
+                    {
+                        std::lock_guard<std::mutex> lock(processMutex());
+                        runningOffices().erase(d.pid);
+                    }
                     d.pid = 0;
-                    throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+                    // The first start with a new profile sets it up and asks
+                    // to be started again.
+                    if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested && ++restarts <= 2)
+                        d.pid = spawn(program, args, env, log);
+                    if (!d.pid)
+                        throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
                 }
                 if (Clock::now() >= deadline)
                     throw OrvelError(QStringLiteral("LibreOffice Calc did not answer in 30 seconds"));

@@ -1,0 +1,259 @@
+// LibreOffice Calc as the spreadsheet application: typed input, replacement,
+// merging, workbooks opened, saved and closed, and the office process ending
+// with the application object.
+#include "CalcTestSupport.h"
+#include "LibreOfficeCalc.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using orvel::LibreOfficeCalc;
+using Kind = LibreOfficeCalc::CellKind;
+using namespace orveltest;
+
+Q_DECLARE_METATYPE(LibreOfficeCalc::CellKind)
+
+class TestLibreOfficeCalc : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::unique_ptr<LibreOfficeCalc> app; // one office for the cell tests
+
+    static std::unique_ptr<LibreOfficeCalc> startCalc()
+    {
+        try {
+            return LibreOfficeCalc::start();
+        } catch (const OrvelError &e) {
+            qWarning("%s", qPrintable(e.message()));
+            return nullptr;
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString missing = orvel::libreOfficeUnavailableReason();
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        QVERIFY(dir.isValid());
+        app = startCalc();
+        QVERIFY(app);
+        app->workbooksAdd();
+    }
+
+    void cleanupTestCase()
+    {
+        app.reset();
+        QCOMPARE(childProcesses(), QList<int>());
+    }
+
+    // A text assigned to a cell is taken as if typed; a leading apostrophe
+    // always makes the rest a text, and is never kept.
+    void typedInput_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("number") << "12" << Kind::Value << "12";
+        QTest::newRow("formula") << "=2*3+0.5" << Kind::Formula << "6.5";
+        QTest::newRow("text") << "Сумма кредита:" << Kind::Text << "Сумма кредита:";
+        QTest::newRow("apostrophe number") << "'4" << Kind::Text << "4";
+        QTest::newRow("apostrophe blank") << "' " << Kind::Text << " ";
+        QTest::newRow("apostrophe bracket") << "'(" << Kind::Text << "(";
+        QTest::newRow("apostrophe formula") << "'=1+1" << Kind::Text << "=1+1";
+        QTest::newRow("two apostrophes") << "''x" << Kind::Text << "'x";
+        QTest::newRow("empty") << "" << Kind::Empty << "";
+    }
+    void typedInput()
+    {
+        QFETCH(QString, text);
+        QFETCH(Kind, kind);
+        QFETCH(QString, shown);
+        app->setRangeText(QStringLiteral("B2"), QStringLiteral("x"));
+        app->setRangeText(QStringLiteral("B2"), text);
+        QCOMPARE(app->cellKind(QStringLiteral("B2")), kind);
+        QCOMPARE(app->cellString(QStringLiteral("B2")), shown);
+    }
+
+    void integerAndRanges()
+    {
+        app->setRangeInt(QStringLiteral("C3"), -7);
+        QCOMPARE(app->cellKind(QStringLiteral("C3")), Kind::Value);
+        QCOMPARE(app->cellValue(QStringLiteral("C3")), -7.0);
+        app->setRangeText(QStringLiteral("D1:E2"), QStringLiteral("'0"));
+        for (const char *c : {"D1", "E1", "D2", "E2"})
+            QCOMPARE(app->cellString(QString::fromLatin1(c)), QStringLiteral("0"));
+        try {
+            app->setRangeText(QStringLiteral("A1:"), QStringLiteral("x"));
+            QFAIL("an invalid address was accepted");
+        } catch (const OrvelError &e) {
+            QCOMPARE(e.message(), QStringLiteral("\"A1:\" is not a valid cell range"));
+        }
+    }
+
+    // Every occurrence, whatever its case, in the cells of the range only; the
+    // replaced text is taken as if typed, with the same apostrophe rule.
+    void replace_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("placeholder") << "ИНН: {inn}" << "{INN}" << "7701" << Kind::Text << "ИНН: 7701";
+        QTest::newRow("every occurrence") << "xAx" << "x" << "-" << Kind::Text << "-A-";
+        QTest::newRow("becomes a number") << "#" << "#" << "42" << Kind::Value << "42";
+        QTest::newRow("apostrophe digit") << "#" << "#" << "'4" << Kind::Text << "4";
+        QTest::newRow("apostrophe blank") << "#" << "#" << "' " << Kind::Text << " ";
+        QTest::newRow("apostrophe bracket") << "#" << "#" << "'(" << Kind::Text << "(";
+        QTest::newRow("formula") << "=1+1" << "1" << "2" << Kind::Formula << "4";
+        QTest::newRow("not found") << "abc" << "zz" << "y" << Kind::Text << "abc";
+    }
+    void replace()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, what);
+        QFETCH(QString, replacement);
+        QFETCH(Kind, kind);
+        QFETCH(QString, after);
+        for (const char *c : {"F5", "G6", "H5"})
+            app->setRangeText(QString::fromLatin1(c), before);
+        app->rangeReplace(QStringLiteral("F5:G6"), what, replacement);
+        for (const char *c : {"F5", "G6"}) {
+            QCOMPARE(app->cellKind(QString::fromLatin1(c)), kind);
+            QCOMPARE(app->cellString(QString::fromLatin1(c)), after);
+        }
+        QCOMPARE(app->cellFormula(QStringLiteral("H5")), before); // outside the range
+    }
+
+    void mergeAndWrap()
+    {
+        app->rangeSelect(QStringLiteral("A10:E10"));
+        app->selectionMergeCells();
+        app->rangeSelect(QStringLiteral("A12:C12"));
+        app->selectionWrapText();
+        QVERIFY(app->isMerged(QStringLiteral("A10:E10")));
+        QVERIFY(!app->isMerged(QStringLiteral("A12:C12")));
+        QVERIFY(app->isWrapped(QStringLiteral("B12")));
+        QVERIFY(!app->isWrapped(QStringLiteral("B10")));
+    }
+
+    // A workbook of three sheets stored as Excel 97-2003, opened on its saved
+    // active sheet, filled sheet by sheet, closed with saving into its own
+    // file and format.
+    void openFillSaveClose()
+    {
+        const QString source = dir.filePath(QStringLiteral("three.fods"));
+        const QString xls = dir.filePath(QStringLiteral("Декларация 1.xls"));
+        QVERIFY(writeFlatSpreadsheet(source, {{QStringLiteral("Титул"), {{QStringLiteral("{INN}"), QStringLiteral("x")}}},
+                                              {QStringLiteral("Лист2"), {{QStringLiteral("a {INN} b")}}},
+                                              {QStringLiteral("Лист3"), {{QStringLiteral("c")}}}}));
+        {
+            auto calc = startCalc();
+            QVERIFY(calc);
+            calc->workbooksOpen(source);
+            QVERIFY(!calc->activeWorkbookUnsaved());
+            calc->activateSheet(QStringLiteral("лист3"));
+            QCOMPARE(calc->activeSheetName(), QStringLiteral("Лист3"));
+            calc->activeWorkbookSaveAs(xls);
+            QVERIFY(!calc->activeWorkbookUnsaved());
+            calc->quit();
+            QVERIFY(!processAlive(calc->processId()));
+        }
+        // Quitting leaves no lock file beside the workbook.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({QStringLiteral("three.fods"), QStringLiteral("Декларация 1.xls")}));
+        QFile file(xls);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(8).toHex(), QByteArray("d0cf11e0a1b11ae1")); // a compound document: Excel 97-2003
+
+        auto calc = startCalc();
+        QVERIFY(calc);
+        calc->workbooksOpen(xls);
+        calc->activateSheet(QStringLiteral("Титул"));
+        calc->rangeReplace(QStringLiteral("A1:DN79"), QStringLiteral("{inn}"), QStringLiteral("'0012"));
+        calc->activateSheet(QStringLiteral("Лист2"));
+        calc->rangeReplace(QStringLiteral("A1:DN79"), QStringLiteral("{INN}"), QStringLiteral("7"));
+        calc->setRangeText(QStringLiteral("B1"), QStringLiteral("=1/4"));
+        try {
+            calc->activateSheet(QStringLiteral("Лист4"));
+            QFAIL("a missing sheet was activated");
+        } catch (const OrvelError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Invalid index"));
+        }
+        QVERIFY(calc->activeWorkbookUnsaved());
+        calc->activeWorkbookClose(true);
+        try {
+            calc->setRangeText(QStringLiteral("A1"), QStringLiteral("x"));
+            QFAIL("a closed workbook was written");
+        } catch (const OrvelError &e) {
+            QCOMPARE(e.message(), QStringLiteral("There is no active workbook"));
+        }
+        calc->workbooksOpen(xls);
+        calc->activateSheet(QStringLiteral("Титул"));
+        QCOMPARE(calc->cellKind(QStringLiteral("A1")), Kind::Text);
+        QCOMPARE(calc->cellString(QStringLiteral("A1")), QStringLiteral("0012"));
+        QCOMPARE(calc->cellString(QStringLiteral("B1")), QStringLiteral("x"));
+        calc->activateSheet(QStringLiteral("Лист2"));
+        QCOMPARE(calc->cellString(QStringLiteral("A1")), QStringLiteral("a 7 b"));
+        QCOMPARE(calc->cellValue(QStringLiteral("B1")), 0.25);
+        file.seek(0);
+        QCOMPARE(file.read(8).toHex(), QByteArray("d0cf11e0a1b11ae1"));
+
+        try {
+            calc->workbooksOpen(dir.filePath(QStringLiteral("missing.xls")));
+            QFAIL("a missing file was opened");
+        } catch (const OrvelError &e) {
+            QVERIFY(e.message().contains(QStringLiteral("missing.xls")));
+        }
+    }
+
+    // Quitting ends the office even with an unsaved workbook; releasing an
+    // object that was never asked to quit ends it too; calls after the end
+    // fail with a clear message.
+    void processEnds()
+    {
+        auto calc = startCalc();
+        QVERIFY(calc);
+        const long long pid = calc->processId();
+        QVERIFY(processAlive(pid));
+        calc->workbooksAdd();
+        calc->setRangeText(QStringLiteral("A1"), QStringLiteral("unsaved"));
+        calc->quit();
+        QVERIFY(!processAlive(pid));
+        QCOMPARE(calc->processId(), 0LL);
+        try {
+            calc->workbooksAdd();
+            QFAIL("a call after quitting succeeded");
+        } catch (const OrvelError &e) {
+            QCOMPARE(e.message(), QStringLiteral("LibreOffice Calc is no longer running"));
+        }
+
+        calc = startCalc();
+        QVERIFY(calc);
+        const long long second = calc->processId();
+        calc->workbooksAdd();
+        calc.reset();
+        QVERIFY(!processAlive(second));
+    }
+
+    // An office that dies under the program: the next call says so.
+    void officeKilled()
+    {
+        auto calc = startCalc();
+        QVERIFY(calc);
+        calc->workbooksAdd();
+        ::kill(pid_t(calc->processId()), SIGKILL);
+        QTest::qWait(300);
+        try {
+            calc->setRangeText(QStringLiteral("A1"), QStringLiteral("x"));
+            QFAIL("a call into a dead office succeeded");
+        } catch (const OrvelError &e) {
+            QCOMPARE(e.message(), QStringLiteral("LibreOffice Calc is no longer running"));
+        }
+        calc.reset();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLibreOfficeCalc)
+#include "test_libreoffice_calc.moc"
