@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -31,6 +32,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
@@ -328,6 +330,7 @@ struct LibreOfficeCalc::Impl {
         if (!running())
             throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
         try {
+            flush();
             return f();
         } catch (const css::lang::DisposedException &) {
             throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
@@ -350,21 +353,107 @@ struct LibreOfficeCalc::Impl {
         return workbooks.back();
     }
 
-    Reference<css::sheet::XSpreadsheet> activeSheet() const
+    // The active sheet changes only through this object (opening, adding,
+    // activating, closing), so it is asked for once after each change.
+    Reference<css::sheet::XSpreadsheet> sheetCache;
+    Reference<css::table::XCellRange> sheetCells;
+
+    void sheetChanged()
     {
-        Reference<css::sheet::XSpreadsheetView> view(active()->getCurrentController(), UNO_QUERY_THROW);
-        return view->getActiveSheet();
+        sheetCache.clear();
+        sheetCells.clear();
+    }
+
+    Reference<css::sheet::XSpreadsheet> activeSheet()
+    {
+        if (!sheetCache.is()) {
+            Reference<css::sheet::XSpreadsheetView> view(active()->getCurrentController(), UNO_QUERY_THROW);
+            sheetCache = view->getActiveSheet();
+            sheetCells.set(sheetCache, UNO_QUERY_THROW);
+        }
+        return sheetCache;
+    }
+
+    Reference<css::table::XCellRange> cells()
+    {
+        activeSheet();
+        return sheetCells;
     }
 
     // Range(address) of the active sheet.
-    Reference<css::table::XCellRange> range(const QString &address) const
+    Reference<css::table::XCellRange> range(const QString &address)
     {
-        Reference<css::table::XCellRange> sheet(activeSheet(), UNO_QUERY_THROW);
+        int col = 0, row = 0;
+        if (singleCell(address, col, row))
+            return Reference<css::table::XCellRange>(cells()->getCellByPosition(col, row), UNO_QUERY_THROW);
         try {
-            return sheet->getCellRangeByName(ou(address.trimmed()));
+            return cells()->getCellRangeByName(ou(address.trimmed()));
         } catch (const css::uno::RuntimeException &) {
             throw OrvelError(QStringLiteral("\"%1\" is not a valid cell range").arg(address));
         }
+    }
+
+    // "B7" or "$B$7": the zero-based column and row of one cell.
+    static bool singleCell(const QString &address, int &col, int &row)
+    {
+        static const QRegularExpression re(QStringLiteral("^\\s*\\$?([A-Za-z]{1,3})\\$?([0-9]{1,7})\\s*$"));
+        const QRegularExpressionMatch m = re.match(address);
+        if (!m.hasMatch())
+            return false;
+        col = 0;
+        for (QChar c : m.captured(1))
+            col = col * 26 + (c.toUpper().unicode() - 'A' + 1);
+        row = m.captured(2).toInt() - 1;
+        // The office's own limits: columns A to AMJ, rows 1 to 1048576.
+        return col >= 1 && col <= 1024 && row >= 0 && row < 1048576 && (--col, true);
+    }
+
+    // Texts written into consecutive cells of one column wait here and go
+    // to the office in one call: the sheet is the same as with one call per
+    // cell, and a long schedule is written many times faster. Every other
+    // call writes them first.
+    struct Pending {
+        int col = -1, firstRow = 0;
+        QStringList texts;
+    } pending;
+
+    void flush()
+    {
+        if (pending.texts.isEmpty())
+            return;
+        const Pending p = std::move(pending);
+        pending = Pending();
+        if (p.texts.size() == 1) {
+            type(cells()->getCellByPosition(p.col, p.firstRow), p.texts.first());
+            return;
+        }
+        Reference<css::sheet::XCellRangeFormula> column(
+            cells()->getCellRangeByPosition(p.col, p.firstRow, p.col, p.firstRow + int(p.texts.size()) - 1),
+            UNO_QUERY_THROW);
+        Sequence<Sequence<OUString>> rows(sal_Int32(p.texts.size()));
+        for (int i = 0; i < p.texts.size(); ++i) {
+            const OUString text = ou(p.texts[i]);
+            rows[i] = Sequence<OUString>(&text, 1);
+        }
+        column->setFormulaArray(rows);
+    }
+
+    // Queues the text when it can join the waiting column; false when it
+    // has to be written on its own.
+    bool queue(const QString &address, const QString &text)
+    {
+        int col = 0, row = 0;
+        // The apostrophe rule needs the cell's own text call.
+        if (text.startsWith(QLatin1Char('\'')) || !singleCell(address, col, row))
+            return false;
+        if (!pending.texts.isEmpty() && (col != pending.col || row != pending.firstRow + pending.texts.size()))
+            flush();
+        if (pending.texts.isEmpty()) {
+            pending.col = col;
+            pending.firstRow = row;
+        }
+        pending.texts << text;
+        return true;
     }
 
     // Calls f for every cell of the range, row by row.
@@ -432,6 +521,8 @@ struct LibreOfficeCalc::Impl {
                 terminating = true;
             }
         }
+        pending = Pending();
+        sheetChanged();
         workbooks.clear();
         desktop.clear();
         remote.clear();
@@ -548,6 +639,7 @@ void LibreOfficeCalc::workbooksOpen(const QString &path)
         if (!model.is() || !Reference<css::sheet::XSpreadsheetDocument>(model, UNO_QUERY).is())
             throw OrvelError(QStringLiteral("Cannot open the workbook \"%1\"").arg(path));
         d->workbooks.push_back(model);
+        d->sheetChanged();
     });
 }
 
@@ -559,6 +651,7 @@ void LibreOfficeCalc::workbooksAdd()
         Reference<css::frame::XModel> model(
             loader->loadComponentFromURL(OUString("private:factory/scalc"), OUString("_blank"), 0, options), UNO_QUERY_THROW);
         d->workbooks.push_back(model);
+        d->sheetChanged();
     });
 }
 
@@ -578,6 +671,7 @@ void LibreOfficeCalc::activateSheet(const QString &name)
             throw OrvelError(QStringLiteral("Invalid index"));
         Reference<css::sheet::XSpreadsheet> sheet(sheets->getByName(found), UNO_QUERY_THROW);
         Reference<css::sheet::XSpreadsheetView> view(d->active()->getCurrentController(), UNO_QUERY_THROW);
+        d->sheetChanged();
         view->setActiveSheet(sheet);
     });
 }
@@ -618,6 +712,8 @@ void LibreOfficeCalc::rangeReplace(const QString &range, const QString &what, co
 
 void LibreOfficeCalc::setRangeText(const QString &cell, const QString &text)
 {
+    if (d->running() && !d->workbooks.empty() && d->queue(cell, text))
+        return;
     d->call(QStringLiteral("Cannot write to the range \"%1\"").arg(cell), [&] {
         Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c) { Impl::type(c, text); });
     });
@@ -667,6 +763,7 @@ void LibreOfficeCalc::activeWorkbookClose(bool saveChanges)
         }
         Reference<css::util::XCloseable>(model, UNO_QUERY_THROW)->close(true);
         d->workbooks.pop_back();
+        d->sheetChanged();
     });
 }
 

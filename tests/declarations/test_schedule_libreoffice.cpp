@@ -1,0 +1,153 @@
+// The loan payment schedule built in a real LibreOffice Calc, saved and read
+// back; the failures that stop the export after the office has started.
+#include "CalcTestSupport.h"
+#include "FileDialogs.h"
+#include "LibreOfficeCalc.h"
+#include "ScheduleExport.h"
+#include "Startup.h"
+#include "TForm1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using orvel::LibreOfficeCalc;
+using namespace orveltest;
+
+namespace {
+const QString kSaved = QStringLiteral("График платежей сохранен в файле");
+const QString kNotSaved = QStringLiteral("График платежей не сохранен");
+} // namespace
+
+class TestScheduleLibreOffice : public QObject {
+    Q_OBJECT
+
+    orvel::OrvelWindows w;
+    QTemporaryDir dir;
+    QString answer;
+
+    // Runs the export with the three field texts; the save dialog answers
+    // `answer`. Returns the error message, or an empty text.
+    QString exportWith(const QString &amount, const QString &rate, const QString &term)
+    {
+        w.form1->Edit7->setText(amount);
+        w.form1->Edit8->setText(rate);
+        w.form1->Edit9->setText(term);
+        w.form1->Label15->setText(QStringLiteral("before"));
+        try {
+            orvel::exportSchedule(*w.form1, amount.toDouble(), rate.toDouble(), term.toDouble());
+        } catch (const OrvelError &e) {
+            return e.message();
+        }
+        return QString();
+    }
+
+    static std::unique_ptr<LibreOfficeCalc> openSaved(const QString &path)
+    {
+        std::unique_ptr<LibreOfficeCalc> calc = LibreOfficeCalc::start();
+        calc->workbooksOpen(path);
+        return calc;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString missing = orvel::libreOfficeUnavailableReason();
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        QVERIFY(dir.isValid());
+        w = orvel::createOrvelWindows();
+        orvel::setFileDialogHook([this](const orvel::FileDialogRequest &) { return answer; });
+    }
+    void cleanupTestCase()
+    {
+        orvel::setFileDialogHook({});
+        orvel::destroyOrvelWindows(w);
+    }
+
+    // Twelve months: the sheet's formulas compute the schedule.
+    void twelveMonths()
+    {
+        answer = dir.filePath(QStringLiteral("График 12.xls"));
+        QCOMPARE(exportWith(QStringLiteral("120000"), QStringLiteral("12"), QStringLiteral("12")), QString());
+        QCOMPARE(w.form1->Label15->text(), kSaved);
+        QCOMPARE(childProcesses(), QList<int>()); // the office has quit
+
+        auto calc = openSaved(answer);
+        QCOMPARE(calc->cellString(QStringLiteral("A1")),
+                 QStringLiteral("График составлен программой Orvel http://www.kestrin.example/"));
+        for (const char *area : {"A1:E1", "A2:B2", "C2:D2", "A3:B3", "C3:D3", "A4:B4", "C4:D4"})
+            QVERIFY2(calc->isMerged(QString::fromLatin1(area)), area);
+        QVERIFY(!calc->isMerged(QStringLiteral("A6:E6")));
+        QVERIFY(calc->isWrapped(QStringLiteral("D6")));
+        QCOMPARE(calc->cellString(QStringLiteral("A3")), QStringLiteral("Срок кредита (мес):"));
+        QCOMPARE(calc->cellValue(QStringLiteral("C2")), 120000.0);
+        QCOMPARE(calc->cellValue(QStringLiteral("C3")), 12.0);
+        QCOMPARE(calc->cellValue(QStringLiteral("C4")), 12.0);
+        QCOMPARE(calc->cellString(QStringLiteral("E6")), QStringLiteral("Проценты(B):"));
+
+        QCOMPARE(calc->cellFormula(QStringLiteral("A18")), QStringLiteral("=18-6"));
+        QCOMPARE(calc->cellValue(QStringLiteral("A18")), 12.0);
+        QCOMPARE(calc->cellFormula(QStringLiteral("B18")), QStringLiteral("=C2-(C2/C3)*(18-7)"));
+        QCOMPARE(calc->cellValue(QStringLiteral("B18")), 10000.0); // the amount less 11 twelfths
+        QCOMPARE(calc->cellValue(QStringLiteral("B7")), 120000.0);
+        QCOMPARE(calc->cellFormula(QStringLiteral("C18")), QStringLiteral("=C2/C3"));
+        QCOMPARE(calc->cellFormula(QStringLiteral("D18")), QStringLiteral("=C2/C3+C4*0.01*30/365*B18"));
+        QCOMPARE(calc->cellFormula(QStringLiteral("E18")), QStringLiteral("=C4*0.01*30/365*B18"));
+        QCOMPARE(calc->cellValue(QStringLiteral("E7")), 120000 * 0.12 * 30 / 365);
+        QCOMPARE(calc->cellValue(QStringLiteral("D18")), 10000 + 10000 * 0.12 * 30 / 365);
+        QCOMPARE(calc->cellKind(QStringLiteral("A19")), LibreOfficeCalc::CellKind::Empty);
+    }
+
+    // A negative term: the title, the input block and the headings, no rows;
+    // the schedule not saved when the dialog is cancelled.
+    void negativeTerm()
+    {
+        answer = dir.filePath(QStringLiteral("minus3.xls"));
+        QCOMPARE(exportWith(QStringLiteral("1000"), QStringLiteral("10"), QStringLiteral("-3")), QString());
+        QCOMPARE(w.form1->Label15->text(), kSaved);
+        auto calc = openSaved(answer);
+        QCOMPARE(calc->cellString(QStringLiteral("C3")), QStringLiteral("-3"));
+        QCOMPARE(calc->cellString(QStringLiteral("A6")), QStringLiteral("№"));
+        QCOMPARE(calc->cellKind(QStringLiteral("A7")), LibreOfficeCalc::CellKind::Empty);
+        calc.reset();
+
+        answer.clear();
+        QCOMPARE(exportWith(QStringLiteral("1000"), QStringLiteral("10"), QStringLiteral("-3")), QString());
+        QCOMPARE(w.form1->Label15->text(), kNotSaved);
+        QCOMPARE(childProcesses(), QList<int>());
+    }
+
+    // Failures after the office has started: it stays running with its
+    // workbook until the next export replaces it.
+    void failuresAfterStart_data()
+    {
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("term");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("term 0") << "12" << "0" << "Floating point division by zero";
+        QTest::newRow("rate 12,5") << "12,5" << "12" << "''12,5'' is not a valid integer value";
+    }
+    void failuresAfterStart()
+    {
+        QFETCH(QString, rate);
+        QFETCH(QString, term);
+        QFETCH(QString, message);
+        QCOMPARE(exportWith(QStringLiteral("1000"), rate, term), message);
+        QCOMPARE(w.form1->Label15->text(), QStringLiteral("before"));
+        QCOMPARE(childProcesses().size(), 1);
+    }
+
+    // The next export releases the office the failed one left running.
+    void nextExportReleasesIt()
+    {
+        QCOMPARE(childProcesses().size(), 1);
+        answer = dir.filePath(QStringLiteral("one.xls"));
+        QCOMPARE(exportWith(QStringLiteral("500"), QStringLiteral("7"), QStringLiteral("1")), QString());
+        QCOMPARE(childProcesses(), QList<int>());
+    }
+};
+
+QTEST_MAIN(TestScheduleLibreOffice)
+#include "test_schedule_libreoffice.moc"
