@@ -2,13 +2,17 @@
 // back; the failures that stop the export after the office has started.
 #include "CalcTestSupport.h"
 #include "FileDialogs.h"
+#include "GuiTest.h"
 #include "LibreOfficeCalc.h"
 #include "ScheduleExport.h"
 #include "Startup.h"
 #include "TForm1.h"
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -117,6 +121,36 @@ private slots:
         QCOMPARE(exportWith(QStringLiteral("1000"), QStringLiteral("10"), QStringLiteral("-3")), QString());
         QCOMPARE(w.form1->Label15->text(), kNotSaved);
         QCOMPARE(childProcesses(), QList<int>());
+    }
+
+    // The loan tab's button with differentiated payments checked, and the
+    // save dialog as a person answers it: a name typed without its suffix.
+    void throughTheButtonAndDialog()
+    {
+        orvel::setFileDialogHook({});
+        ModalWatcher boxes([this](QWidget *modal) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+                QCOMPARE(dialog->objectName(), QStringLiteral("SaveDialog1"));
+                QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("Книга Excel 97-2003 (*.xls)")});
+                dialog->selectFile(dir.filePath(QStringLiteral("из диалога")));
+                QMetaObject::invokeMethod(dialog, "accept");
+            }
+        });
+        w.form1->Edit7->setText(QStringLiteral("36000"));
+        w.form1->Edit8->setText(QStringLiteral("12"));
+        w.form1->Edit9->setText(QStringLiteral("36"));
+        w.form1->RadioButton8->setChecked(true);
+        w.form1->Label15->clear();
+        QTest::mouseClick(w.form1->Button5, Qt::LeftButton);
+        w.form1->RadioButton7->setChecked(true);
+        orvel::setFileDialogHook([this](const orvel::FileDialogRequest &) { return answer; });
+        QCOMPARE(boxes.texts(), QStringList());
+        QCOMPARE(w.form1->Label15->text(), kSaved);
+
+        auto calc = openSaved(dir.filePath(QStringLiteral("из диалога.xls")));
+        QCOMPARE(calc->cellValue(QStringLiteral("A42")), 36.0);
+        QCOMPARE(calc->cellValue(QStringLiteral("B42")), 1000.0);
+        QCOMPARE(calc->cellValue(QStringLiteral("C42")), 1000.0);
     }
 
     // Failures after the office has started: it stays running with its
