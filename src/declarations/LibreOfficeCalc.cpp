@@ -159,18 +159,15 @@ bool waitForExit(pid_t pid, std::chrono::milliseconds limit)
     }
 }
 
-// Gives the process `grace` to end, then kills it. True when it ended by
-// itself.
-bool endProcess(pid_t pid, std::chrono::milliseconds grace)
+// Gives the process `grace` to end, then kills it.
+void endProcess(pid_t pid, std::chrono::milliseconds grace)
 {
-    const bool ended = waitForExit(pid, grace);
-    if (!ended) {
+    if (!waitForExit(pid, grace)) {
         killOffice(pid);
         waitForExit(pid, 5000ms);
     }
     std::lock_guard<std::mutex> lock(processMutex());
     runningOffices().erase(pid);
-    return ended;
 }
 
 // Starts the program with the arguments; the child gets a process group of
@@ -338,6 +335,7 @@ struct LibreOfficeCalc::Impl {
             if (::waitpid(pid, nullptr, WNOHANG) == pid) {
                 std::lock_guard<std::mutex> lock(processMutex());
                 runningOffices().erase(pid);
+                QFile::remove(pipeSocket());
                 pid = 0;
                 throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
             }
@@ -526,8 +524,9 @@ struct LibreOfficeCalc::Impl {
         workbooks.clear();
         desktop.clear();
         remote.clear();
-        if (!endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms))
-            QFile::remove(pipeSocket());
+        endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms);
+        // An office that did not end by itself leaves its pipe behind.
+        QFile::remove(pipeSocket());
         pid = 0;
         home.reset();
     }
