@@ -115,16 +115,17 @@ Sequence<css::beans::PropertyValue> props(std::initializer_list<css::beans::Prop
 // ---- office processes ----
 
 // Every office process that is running, so that an exit that skips the
-// destructors still takes them along.
+// destructors still takes them along. Never destroyed: the exit hook may run
+// after the program's other statics are gone.
 std::mutex &processMutex()
 {
-    static std::mutex m;
-    return m;
+    static auto *m = new std::mutex;
+    return *m;
 }
 std::set<pid_t> &runningOffices()
 {
-    static std::set<pid_t> s;
-    return s;
+    static auto *s = new std::set<pid_t>;
+    return *s;
 }
 
 void killOffice(pid_t pid)
@@ -224,6 +225,9 @@ pid_t spawn(const QString &program, const QStringList &args, const QStringList &
             ::dup2(out, 1);
             ::dup2(out, 2);
         }
+        // Nothing else of this program (its connections to other offices,
+        // its display) goes to the office.
+        ::close_range(3, ~0U, 0);
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }

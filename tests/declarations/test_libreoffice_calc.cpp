@@ -147,6 +147,23 @@ private slots:
         QCOMPARE(app->cellFormula(QStringLiteral("H5")), before); // outside the range
     }
 
+    // The office's own exception texts name its source files and error
+    // codes; the user reads what failed instead.
+    void failedSave()
+    {
+        QFile plain(dir.filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        const QString path = dir.filePath(QStringLiteral("plain/x.xls")); // a file in place of its folder
+        try {
+            app->activeWorkbookSaveAs(path);
+            QFAIL("a save under a file succeeded");
+        } catch (const OrvelError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot save the workbook as \"%1\"").arg(path));
+        }
+        QVERIFY(app->activeWorkbookUnsaved());
+        plain.remove();
+    }
+
     void mergeAndWrap()
     {
         app->rangeSelect(QStringLiteral("A10:E10"));
