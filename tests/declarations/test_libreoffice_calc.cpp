@@ -238,6 +238,23 @@ private slots:
         file.seek(0);
         QCOMPARE(file.read(8).toHex(), QByteArray("d0cf11e0a1b11ae1"));
 
+        // A workbook that another office has open (its lock file beside it)
+        // opens, but saving it fails with a message instead of silently.
+        calc->activeWorkbookClose(false);
+        {
+            QFile lock(dir.filePath(QStringLiteral(".~lock.Декларация 1.xls#")));
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write("Somebody,host,host,10.12.2026 05:00,file:///home/somebody/.config/libreoffice/4;");
+        }
+        calc->workbooksOpen(xls);
+        calc->setRangeText(QStringLiteral("Z9"), QStringLiteral("x"));
+        try {
+            calc->activeWorkbookClose(true);
+            QFAIL("a locked workbook was saved");
+        } catch (const OrvelError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot save the workbook \"%1\"").arg(xls));
+        }
+
         try {
             calc->workbooksOpen(dir.filePath(QStringLiteral("missing.xls")));
             QFAIL("a missing file was opened");
