@@ -61,6 +61,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -160,22 +161,41 @@ bool waitForExit(pid_t pid, std::chrono::milliseconds limit)
     }
 }
 
-// Gives the process `grace` to end, then kills it.
+// Gives the guard process `grace` to end, then kills its group.
 void endProcess(pid_t pid, std::chrono::milliseconds grace)
 {
     if (!waitForExit(pid, grace)) {
         killOffice(pid);
         waitForExit(pid, 5000ms);
     }
-    std::lock_guard<std::mutex> lock(processMutex());
-    runningOffices().erase(pid);
+    // Whatever is left of the group (an office whose guard was killed).
+    ::kill(-pid, SIGKILL);
 }
 
-// Starts the program with the arguments; the child gets a process group of
-// its own, dies with the thread that started it, and writes its output to
-// logPath. Returns 0 when the fork failed.
-pid_t spawn(const QString &program, const QStringList &args, const QStringList &extraEnv, const QString &logPath)
+// The guard's SIGCHLD handler: it only has to interrupt the wait.
+void wakeGuard(int) {}
+
+// Starts the program with the arguments under a small guard process, in a
+// process group of their own; the program's output goes to logPath. The
+// guard waits for the program and ends with its exit status, and kills the
+// program as soon as the write end of its lifeline pipe closes: that end
+// stays with this process, so the program never outlives it, however it
+// ends, and then removes the leftovers. Returns the guard's process id (0
+// when the start failed) and the lifeline to close when the program has
+// ended.
+pid_t spawn(const QString &program, const QStringList &args, const QStringList &extraEnv, const QString &logPath,
+            const QStringList &leftovers, int &lifeline)
 {
+    // What the office leaves behind when it is killed: removed by the guard
+    // when this program could not do it.
+    std::vector<QByteArray> rmStore{QByteArray("rm"), QByteArray("-rf"), QByteArray("--")};
+    for (const QString &p : leftovers)
+        rmStore.push_back(QFile::encodeName(p));
+    std::vector<char *> rmArgv;
+    for (QByteArray &a : rmStore)
+        rmArgv.push_back(a.data());
+    rmArgv.push_back(nullptr);
+
     std::vector<QByteArray> argStore{QFile::encodeName(program)};
     for (const QString &a : args)
         argStore.push_back(a.toLocal8Bit());
@@ -204,36 +224,80 @@ pid_t spawn(const QString &program, const QStringList &args, const QStringList &
     envp.push_back(nullptr);
 
     const QByteArray log = QFile::encodeName(logPath);
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid < 0)
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
         return 0;
-    if (pid == 0) {
-        // Only async-signal-safe calls from here on.
+    const pid_t parent = ::getpid();
+    const pid_t guard = ::fork();
+    if (guard < 0) {
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+        return 0;
+    }
+    if (guard == 0) {
+        // The guard. Only async-signal-safe calls from here on.
+        struct sigaction wake = {};
+        wake.sa_handler = wakeGuard;
+        ::sigaction(SIGCHLD, &wake, nullptr);
+        sigset_t childBlocked, open;
+        sigemptyset(&open);
+        sigemptyset(&childBlocked);
+        sigaddset(&childBlocked, SIGCHLD);
+        ::sigprocmask(SIG_SETMASK, &childBlocked, nullptr);
+        // The guard outlives this program on purpose: it is the one that
+        // cleans up after it.
         ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent)
             ::_exit(127);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in >= 0)
-            ::dup2(in, 0);
-        if (out >= 0) {
-            ::dup2(out, 1);
-            ::dup2(out, 2);
+        // The read end of the lifeline becomes descriptor 3; nothing else of
+        // this program stays open (its display, other offices' lifelines).
+        if (pipeEnds[0] != 3)
+            ::dup2(pipeEnds[0], 3);
+        ::close_range(4, ~0U, 0);
+
+        const pid_t office = ::fork();
+        if (office < 0)
+            ::_exit(127);
+        if (office == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // dies with its guard
+            ::sigprocmask(SIG_SETMASK, &open, nullptr);
+            struct sigaction dfl = {};
+            dfl.sa_handler = SIG_DFL;
+            ::sigaction(SIGCHLD, &dfl, nullptr);
+            const int in = ::open("/dev/null", O_RDONLY);
+            const int out = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (in >= 0)
+                ::dup2(in, 0);
+            if (out >= 0) {
+                ::dup2(out, 1);
+                ::dup2(out, 2);
+            }
+            ::close_range(3, ~0U, 0);
+            ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
         }
-        // Nothing else of this program (its connections to other offices,
-        // its display) goes to the office.
-        ::close_range(3, ~0U, 0);
-        ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
+        for (;;) {
+            int status = 0;
+            if (::waitpid(office, &status, WNOHANG) == office)
+                ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+            struct pollfd lifelineEnd = {3, POLLIN, 0};
+            // Returns on the office's SIGCHLD or when the lifeline closes.
+            if (::ppoll(&lifelineEnd, 1, nullptr, &open) > 0) {
+                char c;
+                if (::read(3, &c, 1) <= 0) {
+                    ::kill(office, SIGKILL);
+                    ::waitpid(office, nullptr, 0);
+                    ::execve("/bin/rm", rmArgv.data(), envp.data());
+                    ::_exit(137);
+                }
+            }
+        }
     }
+    ::close(pipeEnds[0]);
+    lifeline = pipeEnds[1];
     std::lock_guard<std::mutex> lock(processMutex());
-    runningOffices().insert(pid);
-    return pid;
+    runningOffices().insert(guard);
+    return guard;
 }
 
 // Kills the office when a call into it has not returned in time.
@@ -311,7 +375,8 @@ QString description(QString text)
 } // namespace
 
 struct LibreOfficeCalc::Impl {
-    pid_t pid = 0;
+    pid_t pid = 0;      // the office's guard process (see spawn)
+    int lifeline = -1;  // closing it ends the office
     QString pipe; // the name the office accepts connections on
     std::unique_ptr<QTemporaryDir> home; // profile, temporary files, output
     Reference<css::uno::XComponentContext> remote;
@@ -322,6 +387,26 @@ struct LibreOfficeCalc::Impl {
 
     // The socket of the pipe; the office removes it when it ends by itself.
     QString pipeSocket() const { return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(pipe); }
+
+    // After the office has ended and been reaped.
+    void ended()
+    {
+        {
+            std::lock_guard<std::mutex> lock(processMutex());
+            runningOffices().erase(pid);
+        }
+        if (lifeline >= 0)
+            ::close(lifeline);
+        lifeline = -1;
+        QFile::remove(pipeSocket()); // left behind when it did not end by itself
+        pid = 0;
+    }
+
+    ~Impl()
+    {
+        if (lifeline >= 0)
+            ::close(lifeline);
+    }
 
     // Runs one call into the office; its errors become the message `what`
     // (with the office's reason when that reads well).
@@ -337,10 +422,7 @@ struct LibreOfficeCalc::Impl {
             throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
         } catch (const css::uno::Exception &e) {
             if (::waitpid(pid, nullptr, WNOHANG) == pid) {
-                std::lock_guard<std::mutex> lock(processMutex());
-                runningOffices().erase(pid);
-                QFile::remove(pipeSocket());
-                pid = 0;
+                ended();
                 throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
             }
             const QString reason = officeReason(e);
@@ -529,9 +611,7 @@ struct LibreOfficeCalc::Impl {
         desktop.clear();
         remote.clear();
         endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms);
-        // An office that did not end by itself leaves its pipe behind.
-        QFile::remove(pipeSocket());
-        pid = 0;
+        ended();
         home.reset();
     }
 };
@@ -583,7 +663,8 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
     };
     const QString program = QDir(libreOfficeProgramDir()).filePath(QStringLiteral("soffice.bin"));
     const QString log = home.filePath(QStringLiteral("office.log"));
-    d.pid = spawn(program, args, env, log);
+    const QStringList leftovers{home.path(), d.pipeSocket()};
+    d.pid = spawn(program, args, env, log, leftovers, d.lifeline);
     if (!d.pid)
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
     int restarts = 0;
@@ -599,15 +680,11 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
             } catch (const css::connection::NoConnectException &) {
                 int status = 0;
                 if (::waitpid(d.pid, &status, WNOHANG) == d.pid) {
-                    {
-                        std::lock_guard<std::mutex> lock(processMutex());
-                        runningOffices().erase(d.pid);
-                    }
-                    d.pid = 0;
+                    d.ended();
                     // The first start with a new profile sets it up and asks
                     // to be started again.
                     if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested && ++restarts <= 2)
-                        d.pid = spawn(program, args, env, log);
+                        d.pid = spawn(program, args, env, log, leftovers, d.lifeline);
                     if (!d.pid)
                         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
                 }

@@ -55,7 +55,8 @@ public:
     bool isWrapped(const QString &cell);
     QString activeSheetName();
 
-    // The office process (0 once it has ended).
+    // The process that watches over the office; its process group holds the
+    // office (0 once it has ended).
     long long processId() const;
 
 private:
