@@ -4,6 +4,7 @@
 #include "CalcTestSupport.h"
 #include "LibreOfficeCalc.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -290,6 +291,22 @@ private slots:
         calc->workbooksAdd();
         calc.reset();
         QVERIFY(!processAlive(second));
+    }
+
+    // An office that stops answering is killed when asked to quit, after
+    // a time limit (15 seconds).
+    void hungOfficeIsKilled()
+    {
+        auto calc = startCalc();
+        QVERIFY(calc);
+        calc->workbooksAdd();
+        const long long pid = calc->processId();
+        ::kill(-pid_t(pid), SIGSTOP);
+        QElapsedTimer clock;
+        clock.start();
+        calc->quit();
+        QVERIFY(clock.elapsed() < 25000);
+        QVERIFY(!processAlive(pid));
     }
 
     // An office that dies under the program: the next call says so.
