@@ -84,12 +84,12 @@ def title_page():
     s.height([9], 0.3)
 
     # Correction number, tax period, year.
-    s.put(area(10, 1, 10, 21), "Номер корректировки", LABEL_R)
-    s.boxes(10, k(8), placeholders("К", 3), BOX, CHAR)
-    s.put(area(10, 31, 10, 57), "Налоговый период (код)", LABEL_R)
-    s.boxes(10, k(20), placeholders("Н", 2), BOX, CHAR)
-    s.put(area(10, 66, 10, 84), "Отчетный год", LABEL_R)
-    s.boxes(10, k(29), placeholders("Г", 4), BOX, CHAR)
+    s.put(area(10, 1, 10, 24), "Номер корректировки", LABEL)
+    s.boxes(10, k(9), placeholders("К", 3), BOX, CHAR)
+    s.put(area(10, 36, 10, 60), "Налоговый период (код)", LABEL_R)
+    s.boxes(10, k(21), placeholders("Н", 2), BOX, CHAR)
+    s.put(area(10, 68, 10, 87), "Отчетный год", LABEL_R)
+    s.boxes(10, k(30), placeholders("Г", 4), BOX, CHAR)
     s.height([10, 14], 0.6)
     s.height([11, 13], 0.15)
     s.height([12], 0.2)
