@@ -286,7 +286,9 @@ def write_fods(book, path):
            'office:mimetype="application/vnd.oasis.opendocument.spreadsheet">' % ns,
            '<office:settings>', *settings, '</office:settings>',
            '<office:font-face-decls>%s</office:font-face-decls>' % font_decls,
+           # A white background on every cell hides the screen grid of the narrow columns.
            '<office:styles><style:style style:name="Default" style:family="table-cell">'
+           '<style:table-cell-properties fo:background-color="#ffffff"/>'
            '<style:text-properties style:font-name="Arial" fo:font-size="8pt"/></style:style></office:styles>',
            '<office:automatic-styles>', *auto, '</office:automatic-styles>',
            '<office:master-styles><style:master-page style:name="A4" style:page-layout-name="pm1">'
