@@ -8,6 +8,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 out=$(cd "${1:-$here}" && pwd)
+export PYTHONDONTWRITEBYTECODE=1
 python=${PYTHON:-/usr/bin/python3}
 [[ -x $python ]] || python=python3
 soffice=${SOFFICE:-soffice}
