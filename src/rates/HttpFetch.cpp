@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <memory>
-#include <mutex>
 
 #ifndef ORVEL_VERSION
 #define ORVEL_VERSION "0"
@@ -13,10 +12,10 @@ namespace orvel {
 
 namespace {
 
-void globalInit()
+bool globalInit()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ready;
 }
 
 struct EasyDeleter {
@@ -57,7 +56,8 @@ std::optional<QByteArray> httpGet(const QString &url, const FetchLimits &limits,
             *error = why;
         return std::nullopt;
     };
-    globalInit();
+    if (!globalInit())
+        return fail(QStringLiteral("curl_global_init failed"));
     Easy easy(curl_easy_init());
     if (!easy)
         return fail(QStringLiteral("curl_easy_init failed"));

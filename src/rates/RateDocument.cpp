@@ -253,15 +253,14 @@ QByteArray serialise(const LoadedDocument &loaded, const QString &cacheFile)
     int options = XML_SAVE_FORMAT;
     if (!loaded.hasDeclaration)
         options |= XML_SAVE_NO_DECL;
-    {
-        SaveCtxtPtr save(xmlSaveToBuffer(buffer.get(), encoding, options));
-        if (!save)
-            throw fail(QStringLiteral("Unsupported encoding %1").arg(QString::fromLatin1(encoding)));
-        if (xmlSaveDoc(save.get(), loaded.doc.get()) < 0)
-            throw fail(QStringLiteral("The document cannot be written"));
-        if (xmlSaveFlush(save.get()) < 0)
-            throw fail(QStringLiteral("The document cannot be written"));
-    } // closing the context writes what it still holds
+    SaveCtxtPtr save(xmlSaveToBuffer(buffer.get(), encoding, options));
+    if (!save)
+        throw fail(QStringLiteral("Unsupported encoding %1").arg(QString::fromLatin1(encoding)));
+    if (xmlSaveDoc(save.get(), loaded.doc.get()) < 0 || xmlSaveFlush(save.get()) < 0)
+        throw fail(QStringLiteral("The document cannot be written"));
+    // Closing the context writes what it still holds.
+    if (xmlSaveClose(save.release()) < 0)
+        throw fail(QStringLiteral("The document cannot be written"));
     return QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
 }
 

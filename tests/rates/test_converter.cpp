@@ -94,6 +94,9 @@ class TestConverter : public QObject {
 private slots:
     void initTestCase()
     {
+        // Every request goes straight to the local server.
+        for (const char *proxy : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+            qunsetenv(proxy);
         oldDir = QDir::currentPath();
         server.route(kPath.toLatin1(), {200, fixture("XML_daily.xml"), {}});
     }

@@ -48,6 +48,9 @@ class TestRateDocument : public QObject {
 private slots:
     void initTestCase()
     {
+        // Every request goes straight to the local server.
+        for (const char *proxy : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+            qunsetenv(proxy);
         QVERIFY(dir.isValid());
         oldDir = QDir::currentPath();
         QDir::setCurrent(dir.path());
