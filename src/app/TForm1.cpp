@@ -3,6 +3,7 @@
 #include "ErrorBox.h"
 #include "HotKeys.h"
 #include "LinkLabel.h"
+#include "Maker.h"
 #include "Paths.h"
 #include "TcpProbe.h"
 
@@ -18,10 +19,6 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-namespace {
-constexpr auto kSiteUrl = "http://www.kestrin.example/";
-} // namespace
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
@@ -81,7 +78,7 @@ void TForm1::buildFrame()
     auto *footer = new QHBoxLayout;
     Label5 = new QLabel(QStringLiteral("Студия Kestrin"), central);
     Label5->setObjectName(QStringLiteral("Label5"));
-    Label6 = new orvel::LinkLabel(QString::fromLatin1(kSiteUrl), central);
+    Label6 = new orvel::LinkLabel(orvel::makerSiteUrl(), central);
     Label6->setObjectName(QStringLiteral("Label6"));
     connect(static_cast<orvel::LinkLabel *>(Label6), &orvel::LinkLabel::clicked, this,
             [this] { orvel::runHandler(this, [this] { Label6Click(); }); });
