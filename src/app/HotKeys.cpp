@@ -104,7 +104,8 @@ void HotKeys::Impl::closeX11()
         qGuiApp->removeNativeEventFilter(this);
         for (const Grab &g : grabs)
             xcb_ungrab_key(connection, g.keycode, g.root, g.modifiers);
-        xcb_flush(connection);
+        // A round trip: once this returns, the server has let the keys go.
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
     grabs.clear();
     connection = nullptr;
