@@ -30,9 +30,11 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildLoanTab();
     buildConverterTab();
     buildKeypadTab();
+    orvel::runHandler(this, [this] { FormCreate(); });
+    // Sized after the creation handler, so the size fits the skin's fonts and
+    // paddings.
     adjustSize();
     setFixedSize(sizeHint());
-    orvel::runHandler(this, [this] { FormCreate(); });
 }
 
 TForm1::~TForm1() { FormDestroy(); }
@@ -58,6 +60,9 @@ void TForm1::buildFrame()
     auto *layout = new QVBoxLayout(central);
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    // The window is as wide as the five captions, never scrolled or elided.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
     const char *const captions[] = {"Налоги / Декларации (F1)", "Вклады (F2)", "Кредит (F3)",
                                     "Конвертер валют (F4)", "Калькулятор (F5)"};
     QWidget **pages[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5};

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -115,6 +116,9 @@ private slots:
             QCOMPARE(pages->widget(i)->objectName(), QStringLiteral("TabSheet%1").arg(i + 1));
         }
         QCOMPARE(pages->currentIndex(), 0);
+        // All five captions show in full under the skin, without scrolling.
+        QVERIFY(w.form1->sSkinManager1.isActive());
+        QVERIFY(pages->tabBar()->width() >= pages->tabBar()->sizeHint().width());
         QCOMPARE(child<QLabel>(w.form1, "Label5")->text(), QStringLiteral("Студия Kestrin"));
         const QList<QAction *> menu = w.form1->menuBar()->actions();
         QCOMPARE(menu.size(), 1);
