@@ -291,9 +291,11 @@ private slots:
         QTRY_VERIFY(QApplication::activeWindow() != w.form1);
     }
 
-    // Each case starts with nothing left over from the one before.
+    // Each case starts with the focus on the other client (a message box of an
+    // earlier case may have taken it) and nothing left over from before.
     void init()
     {
+        xcb_set_input_focus(focused->c, XCB_INPUT_FOCUS_POINTER_ROOT, focusedWindow, XCB_CURRENT_TIME);
         focused->keyPresses();
         holder->keyPresses();
     }
