@@ -3,6 +3,7 @@
 #include "ErrorBox.h"
 #include "HotKeys.h"
 #include "LinkLabel.h"
+#include "Maker.h"
 #include "Paths.h"
 #include "TcpProbe.h"
 
@@ -20,10 +21,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-constexpr auto kSiteUrl = "http://www.kestrin.example/";
-} // namespace
-
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -34,11 +31,12 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildLoanTab();
     buildConverterTab();
     buildKeypadTab();
-    // Wide enough for every tab caption; the window can grow for long result lines.
-    PageControl1->setMinimumWidth(PageControl1->tabBar()->sizeHint().width() + 24);
+    orvel::runHandler(this, [this] { FormCreate(); });
+    // Sized after the creation handler, so the size fits the skin's fonts and
+    // paddings. The window can grow for long result lines; it has no maximise
+    // button.
     adjustSize();
     setMinimumSize(sizeHint());
-    orvel::runHandler(this, [this] { FormCreate(); });
 }
 
 TForm1::~TForm1() { FormDestroy(); }
@@ -64,6 +62,9 @@ void TForm1::buildFrame()
     auto *layout = new QVBoxLayout(central);
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    // The window is as wide as the five captions, never scrolled or elided.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
     const char *const captions[] = {"Налоги / Декларации (F1)", "Вклады (F2)", "Кредит (F3)",
                                     "Конвертер валют (F4)", "Калькулятор (F5)"};
     QWidget **pages[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5};
@@ -84,7 +85,7 @@ void TForm1::buildFrame()
     auto *footer = new QHBoxLayout;
     Label5 = new QLabel(QStringLiteral("Студия Kestrin"), central);
     Label5->setObjectName(QStringLiteral("Label5"));
-    Label6 = new orvel::LinkLabel(QString::fromLatin1(kSiteUrl), central);
+    Label6 = new orvel::LinkLabel(orvel::makerSiteUrl(), central);
     Label6->setObjectName(QStringLiteral("Label6"));
     connect(static_cast<orvel::LinkLabel *>(Label6), &orvel::LinkLabel::clicked, this,
             [this] { orvel::runHandler(this, [this] { Label6Click(); }); });
