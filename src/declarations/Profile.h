@@ -26,13 +26,13 @@ QString readProfileString(const QString &path, const QString &section, const QSt
 // Sets key in section to value: replaces the value when both exist, otherwise
 // adds them (a new key after the last key line of its section, a new section
 // at the end of the file). Every other byte of the file stays as it was; added
-// lines end as the line before them does (CRLF in a new file). A character the
-// file's encoding cannot hold is written as "?", a line break or NUL in the
-// value as a blank. Names must not hold line breaks, "]" (section) or "=" (key).
-// The file is replaced atomically, through a temporary file beside it, keeping
-// its permissions. A file or folder without any write permission counts as
-// read-only. A failure throws "Unable to write to %s" with the path and leaves
-// the file as it was.
+// lines end as the nearest line before them that has a line end (CRLF in a new
+// file). A character the file's encoding cannot hold is written as "?", a line
+// break or NUL in the value as a blank. Names must not hold line breaks, "]"
+// (section) or "=" (key). The file is replaced atomically, through a temporary
+// file beside it, keeping its permissions. A file or folder without any write
+// permission counts as read-only. A failure throws "Unable to write to %s"
+// with the path and leaves the file as it was.
 void writeProfileString(const QString &path, const QString &section, const QString &key,
                         const QString &value);
 

@@ -252,7 +252,7 @@ struct Lookup {
     qsizetype valueBegin = 0, valueEnd = 0; // the key's value (after "=")
     Line lastLine;     // the file's last line, when the section is missing
     bool haveLines = false;
-    int lineEnds = 0;  // the first line end in the file: 0 none, 1 LF, 2 CRLF
+    int lineEnds = 0;  // the last line end scanned: 0 none, 1 LF, 2 CRLF
 };
 
 QString trimmedName(const ProfileBytes &p, qsizetype begin, qsizetype end)
@@ -285,7 +285,7 @@ Lookup lookup(const ProfileBytes &p, const QString &section, const QString &key)
         line.begin = pos;
         line.end = nl < n ? nl + 1 : n;
         line.contentEnd = nl < n && nl > pos && p.at(nl - 1) == u'\r' ? nl - 1 : nl;
-        if (r.lineEnds == 0 && line.hasEnd())
+        if (line.hasEnd())
             r.lineEnds = line.crlf() ? 2 : 1;
         r.lastLine = line;
         r.haveLines = true;
@@ -483,7 +483,9 @@ QByteArray withValue(const ProfileBytes &p, const QString &section, const QStrin
                + p.body.mid(r.valueEnd * w) + p.tail;
     }
 
-    // A new file and a file without line ends get CRLF, as Windows writes.
+    // An added line ends as the nearest line before it that has a line end
+    // (the last line of a file may have none); CRLF, as Windows writes, in a
+    // new file or one without any line end.
     const auto lineEndAfter = [&](const Line &l) {
         const bool crlf = l.hasEnd() ? l.crlf() : r.lineEnds != 1;
         return crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
