@@ -7,8 +7,9 @@
 // else (comments, blank lines) is kept and ignored. Section and key names
 // match without regard to letter case (Cyrillic included); the first section
 // and the first key of a name count. Encodings: a file that starts with a
-// UTF-16 LE byte-order mark is UTF-16 LE, one that starts with a UTF-8 mark is
-// UTF-8, any other file is Windows-1251, and so is a file created by a write.
+// UTF-16 byte-order mark is UTF-16 (LE as Windows writes it, or BE), one that
+// starts with a UTF-8 mark is UTF-8, any other file is Windows-1251, and so is
+// a file created by a write. A file keeps its encoding and its mark.
 #include "OrvelError.h"
 
 #include <QString>

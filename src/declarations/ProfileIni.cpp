@@ -89,7 +89,7 @@ private:
     iconv_t m_cd;
 };
 
-enum class Encoding { Windows1251, Utf8, Utf16Le };
+enum class Encoding { Windows1251, Utf8, Utf16Le, Utf16Be };
 
 const char *charsetOf(Encoding e)
 {
@@ -98,6 +98,8 @@ const char *charsetOf(Encoding e)
         return "UTF-8";
     case Encoding::Utf16Le:
         return "UTF-16LE";
+    case Encoding::Utf16Be:
+        return "UTF-16BE";
     case Encoding::Windows1251:
         break;
     }
@@ -118,19 +120,22 @@ struct ProfileBytes {
     QByteArray body;
     QByteArray tail;
 
-    int width() const { return encoding == Encoding::Utf16Le ? 2 : 1; }
+    bool wide() const { return encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be; }
+    int width() const { return wide() ? 2 : 1; }
     qsizetype units() const { return body.size() / width(); }
     char16_t at(qsizetype i) const
     {
         const auto *p = reinterpret_cast<const uchar *>(body.constData());
-        if (encoding != Encoding::Utf16Le)
+        if (!wide())
             return p[i];
+        if (encoding == Encoding::Utf16Be)
+            return static_cast<char16_t>((p[2 * i] << 8) | p[2 * i + 1]);
         return static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
     }
     // The first unit c in [from, to), or to.
     qsizetype find(char16_t c, qsizetype from, qsizetype to) const
     {
-        if (encoding != Encoding::Utf16Le) {
+        if (!wide()) {
             const void *hit = memchr(body.constData() + from, c, static_cast<size_t>(to - from));
             return hit ? static_cast<const char *>(hit) - body.constData() : to;
         }
@@ -144,8 +149,9 @@ struct ProfileBytes {
 ProfileBytes splitEncoding(const QByteArray &file)
 {
     ProfileBytes p;
-    if (file.startsWith("\xFF\xFE")) {
-        p.encoding = Encoding::Utf16Le;
+    const bool le = file.startsWith("\xFF\xFE"), be = file.startsWith("\xFE\xFF");
+    if (le || be) {
+        p.encoding = le ? Encoding::Utf16Le : Encoding::Utf16Be;
         p.bom = file.left(2);
         p.body = file.mid(2);
         if (p.body.size() % 2) {
@@ -162,38 +168,59 @@ ProfileBytes splitEncoding(const QByteArray &file)
     return p;
 }
 
-// Units [begin, end) of the profile as text. A sequence the encoding does not
-// define becomes U+FFFD and the conversion goes on after it.
-QString decode(const ProfileBytes &p, qsizetype begin, qsizetype end)
-{
-    if (end <= begin)
-        return QString();
-    Iconv cd(kTextCharset, charsetOf(p.encoding));
-    const int w = p.width();
-    char *in = const_cast<char *>(p.body.constData()) + begin * w;
-    size_t inLeft = static_cast<size_t>((end - begin) * w);
-    // No unit of any of these encodings turns into more than one UTF-16 unit
-    // per byte, a replaced one included.
-    QString text(static_cast<qsizetype>(inLeft) + 1, Qt::Uninitialized);
-    char *const start = reinterpret_cast<char *>(text.data());
-    char *out = start;
-    size_t outLeft = static_cast<size_t>(text.size()) * 2;
-    while (!cd.convert(&in, &inLeft, &out, &outLeft)) {
-        if ((errno != EILSEQ && errno != EINVAL) || outLeft < 2)
-            throw ConversionFailure();
-        const char16_t replacement = 0xFFFD;
-        memcpy(out, &replacement, 2);
-        out += 2;
-        outLeft -= 2;
-        const size_t skip = std::min(inLeft, static_cast<size_t>(w));
-        in += skip;
-        inLeft -= skip;
-        cd.reset();
+// Turns units of a profile into text, with one conversion descriptor for all
+// the names and the value of one scan.
+class Decoder {
+public:
+    explicit Decoder(const ProfileBytes &p) : m_p(p), m_cd(kTextCharset, charsetOf(p.encoding)) {}
+
+    // Units [begin, end) as text. A sequence the encoding does not define
+    // becomes U+FFFD and the conversion goes on after it.
+    QString operator()(qsizetype begin, qsizetype end)
+    {
+        if (end <= begin)
+            return QString();
+        const int w = m_p.width();
+        char *in = const_cast<char *>(m_p.body.constData()) + begin * w;
+        size_t inLeft = static_cast<size_t>((end - begin) * w);
+        // No unit of any of these encodings turns into more than one UTF-16
+        // unit per byte, a replaced one included.
+        QString text(static_cast<qsizetype>(inLeft) + 1, Qt::Uninitialized);
+        char *const start = reinterpret_cast<char *>(text.data());
+        char *out = start;
+        size_t outLeft = static_cast<size_t>(text.size()) * 2;
+        m_cd.reset();
+        while (!m_cd.convert(&in, &inLeft, &out, &outLeft)) {
+            if ((errno != EILSEQ && errno != EINVAL) || outLeft < 2)
+                throw ConversionFailure();
+            const char16_t replacement = 0xFFFD;
+            memcpy(out, &replacement, 2);
+            out += 2;
+            outLeft -= 2;
+            const size_t skip = std::min(inLeft, static_cast<size_t>(w));
+            in += skip;
+            inLeft -= skip;
+            m_cd.reset();
+        }
+        m_cd.finish(&out, &outLeft);
+        text.truncate((out - start) / 2);
+        return text;
     }
-    cd.finish(&out, &outLeft);
-    text.truncate((out - start) / 2);
-    return text;
-}
+
+    // The same with blanks around it dropped.
+    QString trimmed(qsizetype begin, qsizetype end)
+    {
+        while (begin < end && isBlank(m_p.at(begin)))
+            ++begin;
+        while (end > begin && isBlank(m_p.at(end - 1)))
+            --end;
+        return (*this)(begin, end);
+    }
+
+private:
+    const ProfileBytes &m_p;
+    Iconv m_cd;
+};
 
 // The text in the profile's encoding; a character the encoding cannot hold
 // (anything outside Windows-1251 in such a file) becomes "?".
@@ -202,8 +229,9 @@ QByteArray encode(Encoding encoding, const QString &text)
     if (text.isEmpty())
         return QByteArray();
     Iconv cd(charsetOf(encoding), kTextCharset);
-    const bool wide = encoding == Encoding::Utf16Le;
-    const QByteArray question = wide ? QByteArray("?\0", 2) : QByteArray("?");
+    const QByteArray question = encoding == Encoding::Utf16Le   ? QByteArray("?\0", 2)
+                                : encoding == Encoding::Utf16Be ? QByteArray("\0?", 2)
+                                                                : QByteArray("?");
     char *in = reinterpret_cast<char *>(const_cast<QChar *>(text.constData()));
     size_t inLeft = static_cast<size_t>(text.size()) * 2;
     // At most three bytes per UTF-16 unit (UTF-8), plus room for a closing
@@ -255,15 +283,6 @@ struct Lookup {
     int lineEnds = 0;  // the last line end scanned: 0 none, 1 LF, 2 CRLF
 };
 
-QString trimmedName(const ProfileBytes &p, qsizetype begin, qsizetype end)
-{
-    while (begin < end && isBlank(p.at(begin)))
-        ++begin;
-    while (end > begin && isBlank(p.at(end - 1)))
-        --end;
-    return decode(p, begin, end);
-}
-
 bool sameName(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -273,7 +292,7 @@ bool sameName(const QString &a, const QString &b)
 // non-blank character is "[" and that has a "]" after it; a key line in a
 // section is any other line with "=" in it. The first section with the name
 // and the first key with the name in it count, as in the Windows reader.
-Lookup lookup(const ProfileBytes &p, const QString &section, const QString &key)
+Lookup lookup(const ProfileBytes &p, Decoder &decode, const QString &section, const QString &key)
 {
     Lookup r;
     bool inSection = false;
@@ -299,7 +318,7 @@ Lookup lookup(const ProfileBytes &p, const QString &section, const QString &key)
             if (close < line.contentEnd) {
                 if (inSection)
                     return r; // the section ends here
-                if (sameName(trimmedName(p, first + 1, close), section)) {
+                if (sameName(decode.trimmed(first + 1, close), section)) {
                     inSection = true;
                     r.sectionFound = true;
                     r.anchor = line;
@@ -313,7 +332,7 @@ Lookup lookup(const ProfileBytes &p, const QString &section, const QString &key)
         if (eq == line.contentEnd)
             continue;
         r.anchor = line;
-        if (sameName(trimmedName(p, first, eq), key)) {
+        if (sameName(decode.trimmed(first, eq), key)) {
             r.keyFound = true;
             r.valueBegin = eq + 1;
             r.valueEnd = line.contentEnd;
@@ -417,7 +436,8 @@ bool replaceFile(const QByteArray &target, const QByteArray &data, const struct 
         || !mayWrite(dir, dirStat, W_OK | X_OK))
         return false;
 
-    QByteArray temp = (slash < 0 ? QByteArray() : target.left(slash + 1)) + '.' + name + ".XXXXXX";
+    // Hidden, named after the profile, and short enough for any file system.
+    QByteArray temp = (slash < 0 ? QByteArray() : target.left(slash + 1)) + '.' + name.left(64) + ".XXXXXX";
     FileDescriptor f;
     f.fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (f.fd < 0)
@@ -474,7 +494,8 @@ QString oneLine(const QString &value)
 // file.
 QByteArray withValue(const ProfileBytes &p, const QString &section, const QString &key, const QString &value)
 {
-    const Lookup r = lookup(p, section, key);
+    Decoder decode(p);
+    const Lookup r = lookup(p, decode, section, key);
     const int w = p.width();
     const QString line = key + u'=' + oneLine(value);
 
@@ -518,7 +539,8 @@ QString readProfileString(const QString &path, const QString &section, const QSt
         return fallback;
     const ProfileBytes p = splitEncoding(file);
     try {
-        const Lookup r = lookup(p, section, key);
+        Decoder decode(p);
+        const Lookup r = lookup(p, decode, section, key);
         if (!r.keyFound)
             return fallback;
         qsizetype begin = r.valueBegin, end = r.valueEnd;
@@ -529,7 +551,7 @@ QString readProfileString(const QString &path, const QString &section, const QSt
         // No character takes more than four units, so this many units hold
         // more than the longest value returned.
         end = std::min(end, begin + 4 * (kMaxValueLength + 1));
-        QString value = decode(p, begin, end);
+        QString value = decode(begin, end);
         // The value ends at a NUL, as a C string would.
         const qsizetype nul = value.indexOf(QChar(0));
         if (nul >= 0)

@@ -48,17 +48,19 @@ QByteArray cp1251(const QString &text)
     return out;
 }
 
-QByteArray utf16le(const QString &text)
+QByteArray utf16(const QString &text, bool bigEndian)
 {
     QByteArray out;
     for (const QChar c : text) {
-        out += char(c.unicode() & 0xFF);
-        out += char(c.unicode() >> 8);
+        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
     }
     return out;
 }
 
 const QByteArray kUtf16Bom("\xFF\xFE", 2);
+const QByteArray kUtf16BeBom("\xFE\xFF", 2);
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 // A file in one of the encodings a profile may have, as Windows or an editor
@@ -69,7 +71,9 @@ QByteArray inEncoding(const QString &encoding, const QString &text)
         return cp1251(text);
     if (encoding == QLatin1String("utf-8"))
         return kUtf8Bom + text.toUtf8();
-    return kUtf16Bom + utf16le(text);
+    if (encoding == QLatin1String("utf-16be"))
+        return kUtf16BeBom + utf16(text, true);
+    return kUtf16Bom + utf16(text, false);
 }
 
 const QString kFallback = QStringLiteral("<fallback>");
@@ -351,6 +355,7 @@ private slots:
         QTest::newRow("Windows-1251") << "windows-1251" << "Z?rich";
         QTest::newRow("UTF-8 with mark") << "utf-8" << "Zürich";
         QTest::newRow("UTF-16 LE with mark") << "utf-16le" << "Zürich";
+        QTest::newRow("UTF-16 BE with mark") << "utf-16be" << "Zürich";
     }
     // A file as Windows writes it in each encoding: read, then written with
     // its encoding (and mark) kept.
