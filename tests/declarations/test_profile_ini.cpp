@@ -138,6 +138,8 @@ private slots:
         QTest::newRow("blank value") << QByteArray("[A]\r\nText=            \r\n") << a << text << "";
         QTest::newRow("blanks dropped around names and value")
             << QByteArray("  [ A ]  \r\n \t Text \t=  8(   )   -   \t \r\n") << a << text << "8(   )   -";
+        QTest::newRow("quotes are part of the value")
+            << QByteArray("[A]\r\nText=\"quoted\"\r\n") << a << text << "\"quoted\"";
         QTest::newRow("equals sign in the value") << QByteArray("[A]\r\nText=a=b\r\n") << a << text << "a=b";
         QTest::newRow("section name in other case") << QByteArray("[inn]\r\nText=5\r\n") << "INN" << text << "5";
         QTest::newRow("key name in other case") << QByteArray("[A]\r\ntEXT=5\r\n") << a << text << "5";
