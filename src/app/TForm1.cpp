@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
@@ -102,7 +103,7 @@ void TForm1::FormCreate()
     sSkinManager1.setActive(true);
     if (QFileInfo::exists(QStringLiteral("cbr.xml")))
         GetCurrencyList(QStringLiteral("cbr.xml"));
-    m_hotKeys = std::make_unique<orvel::HotKeys>(this, [this](int id) { HotKey(id); });
+    m_hotKeys = std::make_unique<orvel::HotKeys>(this, [this](int id) { deliverHotKey(id); });
     for (int id = 1; id <= 5; ++id)
         m_hotKeys->registerKey(id, id);
 }
@@ -128,6 +129,17 @@ void TForm1::FormShow()
         Edit6->setVisible(RadioButton4->isChecked());
         Label10->setVisible(RadioButton4->isChecked());
     }
+}
+
+void TForm1::deliverHotKey(int id)
+{
+    // A hot key never interrupts a running handler: while one is running (for
+    // instance with its message box open), the key waits until it has ended.
+    if (orvel::runningHandlers() > 0) {
+        QTimer::singleShot(20, this, [this, id] { deliverHotKey(id); });
+        return;
+    }
+    orvel::runHandler(this, [this, id] { HotKey(id); });
 }
 
 void TForm1::HotKey(int id)

@@ -9,6 +9,9 @@
 #include "TForm2.h"
 
 #include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -377,6 +380,31 @@ private slots:
     }
 
     // F5 stays with the client that held it before the start; the other keys work.
+    // A key pressed while a handler is still running (its error box is open)
+    // waits until the handler has ended, then switches the tab.
+    void keyWaitsForRunningHandler()
+    {
+        QCOMPARE(pages()->currentIndex(), 0);
+        child<QLineEdit>(w.form1, "Edit1")->setText(QStringLiteral("abc"));
+        bool sawBox = false;
+        int pageWhileOpen = -1;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+            sawBox = true;
+            focused->type(focused->fkey(2));
+            settle();
+            pageWhileOpen = pages()->currentIndex();
+            qobject_cast<QMessageBox *>(QApplication::activeModalWidget())->accept();
+        });
+        child<QPushButton>(w.form1, "Button1")->click();
+        QVERIFY(sawBox);
+        QCOMPARE(pageWhileOpen, 0);
+        QTRY_COMPARE(pages()->currentIndex(), 1);
+        QCOMPARE(focused->keyPresses(), QList<int>());
+        child<QLineEdit>(w.form1, "Edit1")->setText(QStringLiteral("0"));
+        pages()->setCurrentIndex(0);
+    }
+
     void keyHeldByAnotherClient()
     {
         ModalWatcher boxes;
