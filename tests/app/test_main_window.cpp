@@ -1,5 +1,6 @@
 // The main window as a person meets it: start-up, tabs, function keys, and the
 // tax calculator with its error boxes.
+#include "AppFixture.h"
 #include "GuiTest.h"
 #include "Startup.h"
 #include "TForm1.h"
@@ -79,25 +80,12 @@ static QList<TForm2 *> visibleAboutWindows()
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    orvel::OrvelWindows w;
-    QTemporaryDir workDir;
-    QString oldDir;
+    AppFixture app;
+    orvel::OrvelWindows &w = app.w;
 
 private slots:
-    void initTestCase()
-    {
-        // A working directory without cbr.xml.
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(workDir.path());
-        w = orvel::createOrvelWindows();
-        w.form1->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form1));
-    }
-    void cleanupTestCase()
-    {
-        orvel::destroyOrvelWindows(w);
-        QDir::setCurrent(oldDir);
-    }
+    void initTestCase() { QVERIFY(app.start()); }
+    void cleanupTestCase() { app.stop(); }
 
     void startup()
     {

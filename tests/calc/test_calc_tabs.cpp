@@ -1,5 +1,6 @@
 // The deposit, loan and keypad tabs of the main window as a person uses them,
 // with a comma as the regional decimal separator.
+#include "AppFixture.h"
 #include "GuiTest.h"
 #include "Keypad.h"
 #include "Startup.h"
@@ -35,9 +36,8 @@ const char *keyName(const QString &caption)
 class TestCalcTabs : public QObject {
     Q_OBJECT
 
-    orvel::OrvelWindows w;
-    QTemporaryDir workDir;
-    QString oldDir;
+    AppFixture app;
+    orvel::OrvelWindows &w = app.w;
 
     void showPage(int index) { child<QTabWidget>(w.form1, "PageControl1")->setCurrentIndex(index); }
     void setText(const char *name, const QString &text) { child<QLineEdit>(w.form1, name)->setText(text); }
@@ -71,19 +71,8 @@ class TestCalcTabs : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(workDir.path()); // no cbr.xml here
-        w = orvel::createOrvelWindows();
-        w.form1->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form1));
-    }
-    void cleanupTestCase()
-    {
-        orvel::destroyOrvelWindows(w);
-        QDir::setCurrent(oldDir);
-    }
+    void initTestCase() { QVERIFY(app.start()); }
+    void cleanupTestCase() { app.stop(); }
 
     // ---- deposit ----
 
