@@ -2,6 +2,7 @@
 // tax calculator with its error boxes.
 #include "AppFixture.h"
 #include "GuiTest.h"
+#include "RateTable.h"
 #include "Startup.h"
 #include "TForm1.h"
 #include "TForm2.h"
@@ -20,6 +21,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QShortcut>
 #include <QTemporaryDir>
 
 using namespace orveltest;
@@ -92,6 +94,14 @@ private slots:
         QCOMPARE(w.form1->windowTitle(), QStringLiteral("Kestrin Orvel"));
         QVERIFY(!(w.form1->windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(w.form2 && w.nds && w.null1);
+        // Started where there is no cbr.xml: nothing read, nothing reported,
+        // and all five function keys registered.
+        QVERIFY(orvel::rateTable().empty());
+        QStringList keys;
+        for (QShortcut *s : w.form1->findChildren<QShortcut *>())
+            keys << s->key().toString();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{"F1", "F2", "F3", "F4", "F5"}));
         QVERIFY(!w.form2->isVisible());
         QVERIFY(!w.nds->isVisible());
         QVERIFY(!w.null1->isVisible());
