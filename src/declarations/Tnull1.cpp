@@ -116,7 +116,7 @@ void Tnull1::build()
     g->addWidget(label(QStringLiteral("ОКВЭД"), title), row, 0);
     g->addLayout(line({ok1, label(QStringLiteral("."), title), ok2, label(QStringLiteral("."), title), ok3}), row, 1);
     g->setColumnStretch(1, 1);
-    g->setColumnMinimumWidth(1, 420);
+    g->setColumnMinimumWidth(1, 480);
     layout->addWidget(title);
 
     GroupBox1 = named(new QGroupBox(QStringLiteral("Налоги, по которым представляется декларация"), this), "GroupBox1");

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+
+#include <deque>
 #include <QTabWidget>
 #include <QUrl>
 
@@ -23,6 +25,10 @@ class TestTnds : public QObject {
     orvel::OrvelWindows w;
     QTemporaryDir workDir;
     QString oldDir;
+    // The window keeps the application object of its last run, which writes
+    // into its log when the next run releases it: every log outlives the windows.
+    std::deque<SpreadsheetLog> logs;
+    SpreadsheetLog &newLog() { return logs.emplace_back(); }
     QList<QUrl> openedUrls;
 
     Tnds *nds() { return w.nds; }
@@ -202,7 +208,7 @@ private slots:
         // An old workbook under the chosen name is replaced by a fresh copy.
         const QString target = folder.target(QStringLiteral("декларация.xls"));
         writeFile(target, "an old, unrelated workbook");
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         const QStringList calls = run(log, target, dialogs);
 
         const QString r = QStringLiteral("A1:DN79");
@@ -247,7 +253,7 @@ private slots:
         // The application object stays with the window until the next run.
         QCOMPARE(log.created, 1);
         QCOMPARE(log.destroyed, 0);
-        SpreadsheetLog second;
+        SpreadsheetLog &second = newLog();
         run(second, folder.target(QStringLiteral("second.xls")), dialogs);
         QCOMPARE(log.destroyed, 1);
         QCOMPARE(second.destroyed, 0);
@@ -283,7 +289,7 @@ private slots:
         nds()->Edit1->setText(surname);
         nds()->Edit2->setText(firstName);
         nds()->Edit3->setText(patronymic);
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         const QStringList calls = run(log, folder.target(QStringLiteral("t.xls")), dialogs);
         static const QRegularExpression cell(QStringLiteral("^Range\\(([A-Z]+(?:16|18|20))\\) := \"(.*)\"$"));
         QStringList written;
@@ -316,7 +322,7 @@ private slots:
         ModalWatcher boxes;
         nds()->summa->setText(summa);
         nds()->summa1->setText(summa);
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         const QStringList calls = run(log, folder.target(QStringLiteral("t.xls")), dialogs);
         const QStringList vat = groupLines(QStringLiteral("A1:DN79"), QStringLiteral("СМ"), positions, QStringLiteral("'"));
         const QStringList base = groupLines(QStringLiteral("A1:DN79"), QStringLiteral("СУ"), positions, QStringLiteral("'"));
@@ -338,7 +344,7 @@ private slots:
         ModalWatcher boxes;
         nds()->inn->setText(QString());
         nds()->tele->setText(QStringLiteral("8(   )123-4567"));
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         const QStringList calls = run(log, folder.target(QStringLiteral("t.xls")), dialogs);
         const QString r = QStringLiteral("A1:DN79");
         const QString all = calls.join(QLatin1Char('|'));
@@ -365,7 +371,7 @@ private slots:
         DialogAnswers dialogs;
         ModalWatcher boxes;
         nds()->ComboBox1->setCurrentIndex(choice);
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         const QStringList calls = run(log, folder.target(QStringLiteral("t.xls")), dialogs);
         const QStringList cells = calls.filter(QRegularExpression(QStringLiteral("^Range\\(D[FIL]14\\)")));
         if (written)
@@ -379,7 +385,7 @@ private slots:
         ProgramFolder folder;
         DialogAnswers dialogs;
         ModalWatcher boxes;
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         const QStringList calls = run(log, QString(), dialogs);
         QCOMPARE(calls, QStringList());
         QCOMPARE(log.created, 0);
@@ -393,7 +399,7 @@ private slots:
         QFile::remove(folder.ndsTemplate());
         DialogAnswers dialogs;
         ModalWatcher boxes;
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         const QString target = folder.target(QStringLiteral("t.xls"));
         const QStringList calls = run(log, target, dialogs);
         QCOMPARE(calls, QStringList());
@@ -425,7 +431,7 @@ private slots:
         DialogAnswers dialogs;
         ModalWatcher boxes;
         nds()->Edit2->setText(QStringLiteral("Ив"));
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         log.failOn = failOn;
         log.failMessage = QStringLiteral("Automation failed");
         const QString target = folder.target(QStringLiteral("t.xls"));
@@ -451,7 +457,7 @@ private slots:
         ProgramFolder folder;
         DialogAnswers dialogs;
         ModalWatcher boxes;
-        SpreadsheetLog log;
+        SpreadsheetLog &log = newLog();
         log.failOn = QStringLiteral("Range(A1:DN79).Replace(What:=\"КБК3&\"");
         const QStringList calls = run(log, folder.target(QStringLiteral("t.xls")), dialogs);
         QCOMPARE(calls.filter(QStringLiteral("What:=\"КБК3&\"")).size(), 1);
