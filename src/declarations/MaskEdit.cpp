@@ -120,18 +120,32 @@ MaskEdit::MaskEdit(const QString &editMask, QWidget *parent)
     // is typed over them.
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setAcceptDrops(false);
-    // As wide as the mask and a spare position, no wider.
-    const int n = int(m_mask.positions.size());
-    QStyleOptionFrame option;
-    initStyleOption(&option);
-    const QSize content(fontMetrics().horizontalAdvance(QString(n + 1, QLatin1Char('0'))) + 4, fontMetrics().height());
-    setFixedWidth(style()->sizeFromContents(QStyle::CT_LineEdit, &option, content, this).width());
+    setSizePolicy(QSizePolicy::Fixed, sizePolicy().verticalPolicy());
     QLineEdit::setText(emptyMaskText(m_mask));
     m_entryText = QLineEdit::text();
     // Whatever changes the text (also the base class's own slots) ends in a
     // text that fits the mask.
     connect(this, &QLineEdit::textChanged, this, [this] { normalize(); });
 }
+
+QSize MaskEdit::sizeHint() const
+{
+    // As wide as the mask and a spare position, in the font and frame the
+    // field has once it is polished.
+    ensurePolished();
+    QSize size = QLineEdit::sizeHint();
+    const QMargins margins = textMargins();
+    const int n = int(m_mask.positions.size());
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QSize content(fontMetrics().horizontalAdvance(QString(n + 1, QLatin1Char('0'))) + 4 + margins.left()
+                            + margins.right(),
+                        fontMetrics().height());
+    size.setWidth(style()->sizeFromContents(QStyle::CT_LineEdit, &option, content, this).width());
+    return size;
+}
+
+QSize MaskEdit::minimumSizeHint() const { return sizeHint(); }
 
 void MaskEdit::setText(const QString &text) { QLineEdit::setText(applyEditMask(m_mask, text)); }
 

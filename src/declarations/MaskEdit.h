@@ -64,6 +64,9 @@ public:
     QString editMask() const { return m_maskText; }
     const EditMask &mask() const { return m_mask; }
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
     // Sets the text through the mask (see applyEditMask).
     void setText(const QString &text);
 
