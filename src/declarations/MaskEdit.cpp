@@ -427,28 +427,28 @@ void MaskEdit::paintEvent(QPaintEvent *event)
 
 void MaskEdit::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu *menu = createStandardContextMenu();
-    for (QAction *a : menu->actions()) {
-        const QString name = a->objectName();
-        if (name == QLatin1String("edit-undo") || name == QLatin1String("edit-redo")) {
-            a->setVisible(false);
-        } else if (name == QLatin1String("edit-paste")) {
-            a->disconnect();
-            connect(a, &QAction::triggered, this, [this] { pasteMasked(); });
-        } else if (name == QLatin1String("edit-cut")) {
-            a->disconnect();
-            connect(a, &QAction::triggered, this, [this] { cutMasked(); });
-        } else if (name == QLatin1String("edit-delete")) {
-            a->disconnect();
-            connect(a, &QAction::triggered, this, [this] {
-                if (hasSelectedText()) {
-                    const int from = selectionStart();
-                    clearRange(from, from + int(selectedText().size()));
-                }
-            });
-        }
-    }
+    // The line edit's own menu would undo and insert past the mask; this one
+    // edits through it.
+    auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool selected = hasSelectedText();
+    const bool editable = !isReadOnly();
+    auto add = [menu](const QString &text, const char *name, bool enabled, auto slot) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(enabled);
+        QObject::connect(a, &QAction::triggered, menu, slot);
+    };
+    add(QStringLiteral("Вырезать"), "edit-cut", selected && editable, [this] { cutMasked(); });
+    add(QStringLiteral("Копировать"), "edit-copy", selected, [this] { copy(); });
+    add(QStringLiteral("Вставить"), "edit-paste", editable && !QApplication::clipboard()->text().isEmpty(),
+        [this] { pasteMasked(); });
+    add(QStringLiteral("Удалить"), "edit-delete", selected && editable, [this] {
+        const int from = selectionStart();
+        clearRange(from, from + int(selectedText().size()));
+    });
+    menu->addSeparator();
+    add(QStringLiteral("Выделить все"), "select-all", !text().isEmpty(), [this] { selectAll(); });
     menu->popup(event->globalPos());
 }
 

@@ -3,7 +3,9 @@
 #include "GuiTest.h"
 #include "MaskEdit.h"
 
+#include <QClipboard>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QPushButton>
 
 using namespace orveltest;
@@ -173,6 +175,36 @@ private slots:
         QVERIFY(button->hasFocus());
         QCOMPARE(boxes.texts().size(), 3);
         QCOMPARE(other->text(), QStringLiteral("42"));
+    }
+
+    // Pasting, from the keyboard or the context menu, types the clipboard's
+    // characters through the mask; undo is not offered.
+    void paste()
+    {
+        MaskEdit e(QStringLiteral("8\\(999\\)000-0000;1;_"));
+        e.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&e));
+        QApplication::clipboard()->setText(QStringLiteral("495-123"));
+        e.setCursorPosition(0);
+        QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e.text(), QStringLiteral("8(495)   -    "));
+
+        QApplication::clipboard()->setText(QStringLiteral("1234567"));
+        e.setCursorPosition(6);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(5, 5), e.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&e, &menuEvent);
+        QMenu *menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) != nullptr);
+        QAction *pasteAction = nullptr;
+        for (QAction *a : menu->actions()) {
+            if (a->objectName() == QLatin1String("edit-paste"))
+                pasteAction = a;
+            QVERIFY(a->objectName() != QLatin1String("edit-undo"));
+        }
+        QVERIFY(pasteAction);
+        pasteAction->trigger();
+        menu->close();
+        QCOMPARE(e.text(), QStringLiteral("8(495)123-4567"));
     }
 
     void looks()
