@@ -408,6 +408,20 @@ private slots:
         QCOMPARE(nds()->ProgressBar1->value(), 0);
     }
 
+    // Choosing the template itself as the target must not destroy it.
+    void targetIsTheTemplate()
+    {
+        ProgramFolder folder;
+        DialogAnswers dialogs;
+        ModalWatcher boxes;
+        SpreadsheetLog &log = newLog();
+        const QStringList calls = run(log, folder.ndsTemplate(), dialogs);
+        QCOMPARE(calls, QStringList());
+        QCOMPARE(boxes.texts(),
+                 QStringList{"Не удалось скопировать шаблон декларации в файл " + folder.ndsTemplate() + "."});
+        QCOMPARE(readFile(folder.ndsTemplate()), QByteArray("nds template"));
+    }
+
     void failures_data()
     {
         QTest::addColumn<QString>("failOn");
