@@ -231,20 +231,11 @@ void Tnds::group(const char *prefix, int count, const QString &source)
                                    QStringLiteral("'"));
 }
 
-void Tnds::letterCells(const QString &name, int row)
+void Tnds::letterCell(const QString &name, int k, int row)
 {
-    for (int k = 1; k <= 20; ++k) {
-        if (name.size() >= k)
-            m_excel->setRangeText(orvel::columnName(3 * k - 2) + QString::number(row), QString(name[k - 1]));
-        if (row == 20) {
-            if (k == 9)
-                ProgressBar1->setValue(70);
-            else if (k == 16)
-                ProgressBar1->setValue(80);
-            else if (k == 20)
-                ProgressBar1->setValue(90);
-        }
-    }
+    // Letter k goes to every third column from A; names go in as typed.
+    if (name.size() >= k)
+        m_excel->setRangeText(orvel::columnName(3 * k - 2) + QString::number(row), QString(name[k - 1]));
 }
 
 void Tnds::Button1Click()
@@ -283,11 +274,24 @@ void Tnds::Button1Click()
     group("Н", 2, period->text());
     ProgressBar1->setValue(40);
 
-    letterCells(Edit1->text(), 16);
+    const QString surname = Edit1->text();
+    for (int k = 1; k <= 20; ++k)
+        letterCell(surname, k, 16);
     ProgressBar1->setValue(50);
-    letterCells(Edit2->text(), 18);
+    const QString firstName = Edit2->text();
+    for (int k = 1; k <= 20; ++k)
+        letterCell(firstName, k, 18);
     ProgressBar1->setValue(60);
-    letterCells(Edit3->text(), 20);
+    const QString patronymic = Edit3->text();
+    for (int k = 1; k <= 20; ++k) {
+        letterCell(patronymic, k, 20);
+        if (k == 9)
+            ProgressBar1->setValue(70);
+        else if (k == 16)
+            ProgressBar1->setValue(80);
+        else if (k == 20)
+            ProgressBar1->setValue(90);
+    }
 
     if (ComboBox1->currentIndex() == 0) {
         m_excel->setRangeText(QStringLiteral("DF14"), QStringLiteral("'4"));

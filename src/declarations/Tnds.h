@@ -54,7 +54,7 @@ private:
     // Range("A1:DN79").Replace on the active sheet; its failures are swallowed.
     void replacePlaceholder(const QString &what, const QString &value);
     void group(const char *prefix, int count, const QString &source);
-    void letterCells(const QString &name, int row);
+    void letterCell(const QString &name, int k, int row);
 
     TForm1 *m_form1 = nullptr;
     // The application object of the last run; kept until the next run or exit.
