@@ -219,14 +219,10 @@ void Tnds::FormShow()
     summa1->setText(orvel::showAmount(amount));
 }
 
-void Tnds::replacePlaceholder(const QString &what, const QString &value)
-{
-    orvel::replaceQuietly(*m_excel, QString::fromLatin1(kRange), what, value);
-}
-
 void Tnds::group(const char *prefix, int count, const QString &source)
 {
-    // The apostrophe makes the cell keep the character as text.
+    // Range("A1:DN79").Replace per position; a failed replacement only leaves
+    // its placeholder. The apostrophe makes the cell keep the character as text.
     orvel::replacePlaceholderGroup(*m_excel, QString::fromLatin1(kRange), QString::fromUtf8(prefix), count, source,
                                    QStringLiteral("'"));
 }

@@ -51,8 +51,7 @@ protected:
 
 private:
     void build();
-    // Range("A1:DN79").Replace on the active sheet; its failures are swallowed.
-    void replacePlaceholder(const QString &what, const QString &value);
+    // One placeholder group on the active sheet: "'" + character i for prefix + i + "&".
     void group(const char *prefix, int count, const QString &source);
     void letterCell(const QString &name, int k, int row);
 
