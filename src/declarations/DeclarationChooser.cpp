@@ -27,7 +27,9 @@ void TForm1::buildChooser()
     grid->addWidget(Label22, 0, 0);
     grid->addWidget(ComboBox3, 0, 1);
     grid->addWidget(Button28, 1, 0, 1, 2, Qt::AlignLeft);
-    grid->setColumnStretch(1, 1);
+    // Fields keep a comfortable width; the free space goes to the right.
+    grid->setColumnMinimumWidth(1, 240);
+    grid->setColumnStretch(9, 1);
     if (pageLayout) {
         pageLayout->addWidget(GroupBoxDeclaration);
         pageLayout->addStretch(1);
