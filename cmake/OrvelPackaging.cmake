@@ -7,6 +7,7 @@
 #   share/icons/hicolor/scalable/apps/example.kestrin.Orvel.svg
 #   share/metainfo/example.kestrin.Orvel.metainfo.xml
 #   share/man/man1/orvel.1.gz, share/doc/orvel/{copyright,changelog.gz}
+#   share/lintian/overrides/orvel (only when built with LibreOffice)
 # (the GNUInstallDirs folders; these are their usual values).
 # `cpack -G DEB` in the build folder packs the same as orvel_<version>_<arch>.deb.
 
@@ -53,6 +54,12 @@ install(FILES ${_orvel_data}/${ORVEL_APP_ID}.svg
 install(FILES ${_orvel_data}/${ORVEL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${_orvel_gz_dir}/orvel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_orvel_data}/copyright ${_orvel_gz_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Built with LibreOffice (cmake/OrvelLibreOffice.cmake), the program has a
+# run-time library path into the office's program folder; lintian is told why.
+if(ORVEL_HAVE_LIBREOFFICE)
+    install(FILES ${_orvel_data}/orvel.lintian-overrides
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME orvel)
+endif()
 
 if(NOT PROJECT_IS_TOP_LEVEL)
     return() # the enclosing project packs itself
