@@ -3,16 +3,18 @@
 # (offscreen, ORVEL_SELFTEST=1) to see that it finds its templates and skin in
 # <prefix>/share/orvel; then the same for the program in the build tree, which
 # must keep using build/bin. Also validates the desktop entry and AppStream data.
-# Usage: test_install.sh <build folder>
+# Usage: test_install.sh <build folder> [<cmake>]
 set -euo pipefail
 build=$(cd "$1" && pwd -P)
+cmake=${2:-cmake}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+tmp=$(cd "$tmp" && pwd -P) # the program reports its folder with links resolved
 prefix=$tmp/prefix
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
-cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || { cat "$tmp/install.log"; exit 1; }
+"$cmake" --install "$build" --prefix "$prefix" >"$tmp/install.log" || { cat "$tmp/install.log"; exit 1; }
 
 id=example.kestrin.Orvel
 for f in bin/orvel share/orvel/shablon/nds.xls share/orvel/shablon/upr.xls share/orvel/MacMetal.qss \
@@ -35,9 +37,13 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$tmp/
 selftest() { # <program> <expected folder>
     local work
     work=$(mktemp -d "$tmp/work.XXXX")
-    local out
-    out=$(cd "$work" && QT_QPA_PLATFORM=offscreen ORVEL_SELFTEST=1 timeout 60 "$1" 2>"$work/stderr") \
-        || { cat "$work/stderr"; fail "$1 exited with $?"; return; }
+    local out rc=0
+    out=$(cd "$work" && QT_QPA_PLATFORM=offscreen ORVEL_SELFTEST=1 timeout 60 "$1" 2>"$work/stderr") || rc=$?
+    if ((rc != 0)); then
+        cat "$work/stderr"
+        fail "$1 exited with $rc"
+        return
+    fi
     local want
     want=$(printf '%s\n' "programFolder: $2" "shablon/nds.xls: found" "shablon/upr.xls: found" \
         "MacMetal.qss: found" "skin: applied" "window: shown")
