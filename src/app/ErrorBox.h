@@ -23,9 +23,21 @@ void showErrorBox(QWidget *parent, const QString &message);
 
 // Runs one event handler; an error that leaves it is shown in the error box
 // and the program goes on. What the handler did before the error stays done.
+// How many handlers are running now (a handler that shows a modal box is
+// still running while the box is open).
+inline int &runningHandlers()
+{
+    static int depth = 0;
+    return depth;
+}
+
 template <typename F>
 void runHandler(QWidget *owner, F &&handler)
 {
+    struct Depth {
+        Depth() { ++runningHandlers(); }
+        ~Depth() { --runningHandlers(); }
+    } depth;
     try {
         std::forward<F>(handler)();
     } catch (const OrvelError &e) {

@@ -6,6 +6,7 @@ namespace orvel {
 
 LinkLabel::LinkLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
+    setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
     QFont f = font();
     f.setUnderline(true);

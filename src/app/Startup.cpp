@@ -28,7 +28,7 @@ OrvelWindows createOrvelWindows()
     OrvelWindows w;
     w.form1 = new TForm1;
     w.form2 = new TForm2;
-    w.nds = new Tnds;
+    w.nds = new Tnds(w.form1);
     w.null1 = new Tnull1;
     w.form1->aboutWindow = w.form2;
     w.form1->ndsWindow = w.nds;

@@ -3,6 +3,7 @@
 #include "ErrorBox.h"
 #include "HotKeys.h"
 #include "LinkLabel.h"
+#include "Maker.h"
 #include "Paths.h"
 #include "TcpProbe.h"
 
@@ -18,11 +19,8 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-constexpr auto kSiteUrl = "http://www.kestrin.example/";
-} // namespace
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
@@ -34,11 +32,12 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildLoanTab();
     buildConverterTab();
     buildKeypadTab();
-    // Wide enough for every tab caption; the window can grow for long result lines.
-    PageControl1->setMinimumWidth(PageControl1->tabBar()->sizeHint().width() + 24);
+    orvel::runHandler(this, [this] { FormCreate(); });
+    // Sized after the creation handler, so the size fits the skin's fonts and
+    // paddings. The window can grow for long result lines; it has no maximise
+    // button.
     adjustSize();
     setMinimumSize(sizeHint());
-    orvel::runHandler(this, [this] { FormCreate(); });
 }
 
 TForm1::~TForm1() { FormDestroy(); }
@@ -64,6 +63,9 @@ void TForm1::buildFrame()
     auto *layout = new QVBoxLayout(central);
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    // The window is as wide as the five captions, never scrolled or elided.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
     const char *const captions[] = {"Налоги / Декларации (F1)", "Вклады (F2)", "Кредит (F3)",
                                     "Конвертер валют (F4)", "Калькулятор (F5)"};
     QWidget **pages[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5};
@@ -84,7 +86,7 @@ void TForm1::buildFrame()
     auto *footer = new QHBoxLayout;
     Label5 = new QLabel(QStringLiteral("Студия Kestrin"), central);
     Label5->setObjectName(QStringLiteral("Label5"));
-    Label6 = new orvel::LinkLabel(QString::fromLatin1(kSiteUrl), central);
+    Label6 = new orvel::LinkLabel(orvel::makerSiteUrl(), central);
     Label6->setObjectName(QStringLiteral("Label6"));
     connect(static_cast<orvel::LinkLabel *>(Label6), &orvel::LinkLabel::clicked, this,
             [this] { orvel::runHandler(this, [this] { Label6Click(); }); });
@@ -101,7 +103,7 @@ void TForm1::FormCreate()
     sSkinManager1.setActive(true);
     if (QFileInfo::exists(QStringLiteral("cbr.xml")))
         GetCurrencyList(QStringLiteral("cbr.xml"));
-    m_hotKeys = std::make_unique<orvel::HotKeys>(this, [this](int id) { HotKey(id); });
+    m_hotKeys = std::make_unique<orvel::HotKeys>(this, [this](int id) { deliverHotKey(id); });
     for (int id = 1; id <= 5; ++id)
         m_hotKeys->registerKey(id, id);
 }
@@ -127,6 +129,17 @@ void TForm1::FormShow()
         Edit6->setVisible(RadioButton4->isChecked());
         Label10->setVisible(RadioButton4->isChecked());
     }
+}
+
+void TForm1::deliverHotKey(int id)
+{
+    // A hot key never interrupts a running handler: while one is running (for
+    // instance with its message box open), the key waits until it has ended.
+    if (orvel::runningHandlers() > 0) {
+        QTimer::singleShot(20, this, [this, id] { deliverHotKey(id); });
+        return;
+    }
+    orvel::runHandler(this, [this, id] { HotKey(id); });
 }
 
 void TForm1::HotKey(int id)

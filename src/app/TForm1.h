@@ -153,6 +153,7 @@ private:
     void buildLoanTab();
     void buildConverterTab();
     void buildKeypadTab();
+    void deliverHotKey(int id);
     void keypadDigit(QChar digit);
     void keypadOperation(QChar op);
 

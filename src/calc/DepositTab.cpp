@@ -62,7 +62,9 @@ void TForm1::buildDepositTab()
     grid->addWidget(RadioButton6, 5, 1);
     grid->addWidget(Button2, 6, 0);
     grid->addWidget(Label11, 7, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
+    // Fields keep a comfortable width; the free space goes to the right.
+    grid->setColumnMinimumWidth(1, 240);
+    grid->setColumnStretch(9, 1);
     grid->setRowStretch(8, 1);
 
     orvel::onEvent(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });

@@ -63,6 +63,10 @@ void TForm1::buildKeypadTab()
     grid->addWidget(Button23, 5, 0, 1, 2);
     grid->addWidget(Button25, 5, 2, 1, 2);
     grid->setRowStretch(6, 1);
+    // A compact keypad at the left, like a pocket calculator.
+    for (int column = 0; column < 4; ++column)
+        grid->setColumnMinimumWidth(column, 72);
+    grid->setColumnStretch(4, 1);
 
     const std::pair<QPushButton *, void (TForm1::*)()> handlers[] = {
         {Button9, &TForm1::Button9Click},   {Button10, &TForm1::Button10Click},

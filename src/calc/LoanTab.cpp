@@ -52,7 +52,9 @@ void TForm1::buildLoanTab()
     grid->addWidget(Label15, 5, 0, 1, 2);
     grid->addWidget(Label16, 6, 0, 1, 2);
     grid->addWidget(Label17, 7, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
+    // Fields keep a comfortable width; the free space goes to the right.
+    grid->setColumnMinimumWidth(1, 240);
+    grid->setColumnStretch(9, 1);
     grid->setRowStretch(8, 1);
 
     orvel::onEvent(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });

@@ -1,6 +1,7 @@
 #include "ScheduleExport.h"
 
 #include "FileDialogs.h"
+#include "Maker.h"
 #include "Numbers.h"
 #include "Spreadsheet.h"
 #include "TForm1.h"
@@ -14,9 +15,6 @@
 namespace orvel {
 
 namespace {
-
-// The maker's web site, shown in the schedule's title.
-const char *const kMakerSite = "http://www.kestrin.example/";
 
 // The application object of the latest export. A new export replaces (and so
 // releases) the previous one; what is left is released when the program ends.
@@ -62,7 +60,7 @@ void exportSchedule(TForm1 &form, double amount, double rate, double term)
     // Title and input block: the formulas read the amount from C2, the term
     // from C3 and the rate from C4.
     mergedCell(app, QStringLiteral("A1:E1"),
-               QStringLiteral("График составлен программой Orvel ") + QString::fromLatin1(kMakerSite));
+               QStringLiteral("График составлен программой Orvel ") + makerSiteUrl());
     mergedCell(app, QStringLiteral("A2:B2"), QStringLiteral("Сумма кредита:"));
     mergedCell(app, QStringLiteral("C2:D2"), form.Edit7->text());
     mergedCell(app, QStringLiteral("A3:B3"), QStringLiteral("Срок кредита (мес):"));

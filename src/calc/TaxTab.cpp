@@ -44,7 +44,9 @@ void TForm1::buildTaxTab()
     grid->addWidget(RadioButton1, 2, 1);
     grid->addWidget(Button1, 3, 0);
     grid->addWidget(Label1, 4, 0, 1, 3);
-    grid->setColumnStretch(1, 1);
+    // Fields keep a comfortable width; the free space goes to the right.
+    grid->setColumnMinimumWidth(1, 240);
+    grid->setColumnStretch(9, 1);
     pageLayout->addWidget(GroupBoxTax);
 
     orvel::onEvent(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });

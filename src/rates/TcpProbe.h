@@ -26,12 +26,14 @@ public:
     void SetActive(bool active);
     bool Connect(); // a connection attempt; returns Connected()
     void Close();
+    int LastError() const { return m_lastError; } // errno of the last failed connect
 
 private:
     void open();
     void connectSocket();
     int m_fd = -1;
     bool m_connected = false;
+    int m_lastError = 0;
 };
 
 } // namespace orvel

@@ -1,51 +1,107 @@
 // The main window as a person meets it: start-up, tabs, function keys, and the
 // tax calculator with its error boxes.
+#include "AppFixture.h"
 #include "GuiTest.h"
+#include "RateTable.h"
 #include "Startup.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "Tnds.h"
 #include "Tnull1.h"
 #include "Numbers.h"
+#include "Maker.h"
 
+#include <QDesktopServices>
 #include <QDir>
+#include <QPushButton>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QShortcut>
 #include <QTemporaryDir>
 
 using namespace orveltest;
 
+// Stands in for the desktop's browser and mail program: records what the
+// program asked to open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+    UrlRecorder()
+    {
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "open");
+    }
+    ~UrlRecorder() override
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    }
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+// Leaves the program no browser or mail program to find while it lives.
+class NoDesktopPrograms {
+public:
+    NoDesktopPrograms()
+        : m_path(qgetenv("PATH")), m_browser(qgetenv("BROWSER")), m_default(qgetenv("DEFAULT_BROWSER"))
+    {
+        qputenv("PATH", m_empty.path().toLocal8Bit());
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+    }
+    ~NoDesktopPrograms()
+    {
+        qputenv("PATH", m_path);
+        if (!m_browser.isNull())
+            qputenv("BROWSER", m_browser);
+        if (!m_default.isNull())
+            qputenv("DEFAULT_BROWSER", m_default);
+    }
+
+private:
+    QTemporaryDir m_empty;
+    QByteArray m_path, m_browser, m_default;
+};
+
+static QList<TForm2 *> visibleAboutWindows()
+{
+    QList<TForm2 *> found;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *about = qobject_cast<TForm2 *>(w); about && about->isVisible())
+            found << about;
+    return found;
+}
+
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    orvel::OrvelWindows w;
-    QTemporaryDir workDir;
-    QString oldDir;
+    AppFixture app;
+    orvel::OrvelWindows &w = app.w;
 
 private slots:
-    void initTestCase()
-    {
-        // A working directory without cbr.xml.
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(workDir.path());
-        w = orvel::createOrvelWindows();
-        w.form1->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form1));
-    }
-    void cleanupTestCase()
-    {
-        orvel::destroyOrvelWindows(w);
-        QDir::setCurrent(oldDir);
-    }
+    void initTestCase() { QVERIFY(app.start()); }
+    void cleanupTestCase() { app.stop(); }
 
     void startup()
     {
         QCOMPARE(w.form1->windowTitle(), QStringLiteral("Kestrin Orvel"));
         QVERIFY(!(w.form1->windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(w.form2 && w.nds && w.null1);
+        // Started where there is no cbr.xml: nothing read, nothing reported,
+        // and all five function keys registered.
+        QVERIFY(orvel::rateTable().empty());
+        QStringList keys;
+        for (QShortcut *s : w.form1->findChildren<QShortcut *>())
+            keys << s->key().toString();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{"F1", "F2", "F3", "F4", "F5"}));
         QVERIFY(!w.form2->isVisible());
         QVERIFY(!w.nds->isVisible());
         QVERIFY(!w.null1->isVisible());
@@ -58,6 +114,9 @@ private slots:
             QCOMPARE(pages->widget(i)->objectName(), QStringLiteral("TabSheet%1").arg(i + 1));
         }
         QCOMPARE(pages->currentIndex(), 0);
+        // All five captions show in full under the skin, without scrolling.
+        QVERIFY(w.form1->sSkinManager1.isActive());
+        QVERIFY(pages->tabBar()->width() >= pages->tabBar()->sizeHint().width());
         QCOMPARE(child<QLabel>(w.form1, "Label5")->text(), QStringLiteral("Студия Kestrin"));
         const QList<QAction *> menu = w.form1->menuBar()->actions();
         QCOMPARE(menu.size(), 1);
@@ -81,6 +140,127 @@ private slots:
         w.form1->HotKey(9); // not ours: ignored
         QCOMPARE(pages->currentIndex(), 1);
         w.form1->HotKey(1);
+    }
+
+    void aboutWindow()
+    {
+        TForm2 *about = w.form2;
+        QVERIFY(!about->isVisible());
+        QCOMPARE(about->windowTitle(), QStringLiteral("О Orvel"));
+        // Title only: no system menu, so no close, minimise or maximise button.
+        const Qt::WindowFlags flags = about->windowFlags();
+        QVERIFY(flags & Qt::CustomizeWindowHint);
+        QVERIFY(flags & Qt::WindowTitleHint);
+        QVERIFY(!(flags & (Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                           | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+
+        // Shown twice: still one window, and the main window is not blocked.
+        w.form1->N2->trigger();
+        w.form1->N2->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        QCOMPARE(visibleAboutWindows(), QList<TForm2 *>{about});
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(w.form1->isEnabled() && w.form1->isVisible());
+        QTest::keyClick(w.form1, Qt::Key_F2);
+        QCOMPARE(child<QTabWidget>(w.form1, "PageControl1")->currentIndex(), 1);
+        QTest::keyClick(w.form1, Qt::Key_F1);
+
+        // Centred on the screen.
+        const QRect screen = about->screen()->availableGeometry();
+        QVERIFY(qAbs(about->geometry().center().x() - screen.center().x()) <= 2);
+        QVERIFY(qAbs(about->geometry().center().y() - screen.center().y()) <= 2);
+
+        const QString description = QStringLiteral(
+            "Финансовый калькулятор Orvel предназначен для  конвертации валют,  расчета налога (НДС, НДФЛ и др),  "
+            "вкладов и кредитов, функции обычного калькулятора. Возможность заполнение деклараций (работает в "
+            "тестовом режиме). ");
+        auto texts = [&] {
+            return QStringList{child<QLabel>(about, "Label1")->text(), child<QLabel>(about, "Label2")->text(),
+                               child<QLabel>(about, "Label4")->text(), child<QLabel>(about, "Label6")->text(),
+                               child<QLabel>(about, "Label7")->text(), child<QLabel>(about, "Label5")->text(),
+                               child<QPushButton>(about, "Button1")->text()};
+        };
+        const QStringList expected{QStringLiteral("Orvel 1.2.4"), description,
+                                   QStringLiteral("http://www.kestrin.example/"),
+                                   QStringLiteral("Все вопросы и предложения связанные с программой "),
+                                   QStringLiteral("отправлять на "), QStringLiteral("orvel@kestrin.example"),
+                                   QStringLiteral("ОК")};
+        QCOMPARE(texts(), expected);
+        auto *description2 = child<QLabel>(about, "Label2");
+        QVERIFY(description2->wordWrap());
+        QCOMPARE(description2->textFormat(), Qt::PlainText); // the doubled blanks are drawn as they are
+        // The heading stands out.
+        QVERIFY(child<QLabel>(about, "Label1")->font().pointSizeF() > description2->font().pointSizeF());
+        // "отправлять на " and the e-mail link stand on one line.
+        QCOMPARE(child<QLabel>(about, "Label7")->geometry().center().y(),
+                 child<QLabel>(about, "Label5")->geometry().center().y());
+
+        // "ОК" hides it; the next "О программе" shows the same window, unchanged.
+        click(about, "Button1");
+        QVERIFY(!about->isVisible());
+        QVERIFY(visibleAboutWindows().isEmpty());
+        w.form1->N2->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        QCOMPARE(visibleAboutWindows(), QList<TForm2 *>{about});
+        QCOMPARE(texts(), expected);
+        // Closing it another way (the platform's close shortcut) also only hides it.
+        QVERIFY(about->close());
+        QVERIFY(!about->isVisible());
+        QVERIFY(about->isWindow());
+    }
+
+    void links_data()
+    {
+        QTest::addColumn<bool>("inAbout");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QUrl>("url");
+        QTest::newRow("footer site") << false << "Label6" << orvel::makerSiteUrl()
+                                     << QUrl(QStringLiteral("http://www.kestrin.example/"));
+        QTest::newRow("about site") << true << "Label4" << orvel::makerSiteUrl()
+                                    << QUrl(QStringLiteral("http://www.kestrin.example/"));
+        QTest::newRow("about e-mail") << true << "Label5" << orvel::makerEmail()
+                                      << QUrl(QStringLiteral("mailto:orvel@kestrin.example"));
+    }
+    void links()
+    {
+        QFETCH(bool, inAbout);
+        QFETCH(QString, label);
+        QFETCH(QString, text);
+        QFETCH(QUrl, url);
+        QVERIFY(w.form1->sSkinManager1.isActive());
+        QWidget *window = inAbout ? static_cast<QWidget *>(w.form2) : w.form1;
+        if (inAbout) {
+            w.form1->N2->trigger();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+        }
+        auto *link = child<QLabel>(window, label.toLatin1().constData());
+        QCOMPARE(link->text(), text);
+        // Blue, underlined, hand cursor, also under the skin.
+        QCOMPARE(link->palette().color(link->foregroundRole()), QColor(0, 0, 255));
+        QVERIFY(link->font().underline());
+        QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+
+        {
+            UrlRecorder desktop;
+            QTest::mouseClick(link, Qt::LeftButton);
+            QCOMPARE(desktop.urls, QList<QUrl>{url});
+            // A press that is dragged off the link and released elsewhere opens nothing.
+            QTest::mousePress(link, Qt::LeftButton);
+            QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(-5, -5));
+            QCOMPARE(desktop.urls.size(), 1);
+        }
+        {
+            // Nothing on the desktop can open it: nothing is reported, the window goes on.
+            NoDesktopPrograms none;
+            ModalWatcher boxes;
+            QTest::mouseClick(link, Qt::LeftButton);
+            QTest::qWait(20);
+            QCOMPARE(boxes.texts(), QStringList());
+        }
+        QVERIFY(window->isVisible());
+        if (inAbout)
+            w.form2->hide();
     }
 
     void tax_data()
@@ -163,6 +343,21 @@ private slots:
         QCOMPARE(child<QLabel>(w.form1, "Label1")->text(), lineBefore);
         QCOMPARE(w.form1->lastTaxResult, taxBefore);
         QCOMPARE(w.form1->lastEnteredAmount, lastAmount);
+    }
+
+    // "Выход" ends the run even while the about window is open.
+    void exitWithAboutOpen()
+    {
+        w.form1->N2->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form2));
+        QTimer::singleShot(0, w.form1->N3, &QAction::trigger);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // only if it hangs
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!w.form1->isVisible());
+        // Back to a shown main window for whatever runs next.
+        w.form2->hide();
+        w.form1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form1));
     }
 };
 

@@ -1,5 +1,6 @@
 // The deposit, loan and keypad tabs of the main window as a person uses them,
 // with a comma as the regional decimal separator.
+#include "AppFixture.h"
 #include "GuiTest.h"
 #include "Keypad.h"
 #include "RecordingSpreadsheet.h"
@@ -36,9 +37,8 @@ const char *keyName(const QString &caption)
 class TestCalcTabs : public QObject {
     Q_OBJECT
 
-    orvel::OrvelWindows w;
-    QTemporaryDir workDir;
-    QString oldDir;
+    AppFixture app;
+    orvel::OrvelWindows &w = app.w;
 
     void showPage(int index) { child<QTabWidget>(w.form1, "PageControl1")->setCurrentIndex(index); }
     void setText(const char *name, const QString &text) { child<QLineEdit>(w.form1, name)->setText(text); }
@@ -72,19 +72,8 @@ class TestCalcTabs : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(workDir.path()); // no cbr.xml here
-        w = orvel::createOrvelWindows();
-        w.form1->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form1));
-    }
-    void cleanupTestCase()
-    {
-        orvel::destroyOrvelWindows(w);
-        QDir::setCurrent(oldDir);
-    }
+    void initTestCase() { QVERIFY(app.start()); }
+    void cleanupTestCase() { app.stop(); }
 
     // ---- deposit ----
 
@@ -339,9 +328,9 @@ private slots:
         setLoan(true, "100000", "12", "12");
         click(w.form1, "Button5");
         ModalWatcher boxes; // the export may report on its own
-        // The export talks to a recording spreadsheet (it outlives the test:
-        // the export keeps its application object until the program ends).
-        static SpreadsheetLog log;
+        // The export talks to a recording spreadsheet whose workbook counts as
+        // saved, so no save dialog waits for an answer.
+        SpreadsheetLog log;
         log.unsaved = false;
         RecordingScope spreadsheet(log);
         setLoan(false, "50000", "10", "6");

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include <list>
 
 using namespace orveltest;
 
@@ -20,14 +19,6 @@ const QString kSaved = QStringLiteral("График платежей сохра�
 const QString kNotSaved = QStringLiteral("График платежей не сохранен");
 const QString kBefore = QStringLiteral("before");
 
-// The export keeps its last application object until the next export or the
-// end of the program, and the recording object writes its release into its
-// log then: the logs live as long as the program.
-SpreadsheetLog &newLog()
-{
-    static std::list<SpreadsheetLog> logs;
-    return logs.emplace_back();
-}
 } // namespace
 
 class TestScheduleExport : public QObject {
@@ -65,7 +56,7 @@ private slots:
     // saving before the application quits.
     void transcript()
     {
-        SpreadsheetLog &log = newLog();
+        SpreadsheetLog log;
         RecordingScope scope(log);
         setInputs(QStringLiteral("100000"), QStringLiteral("12"), QStringLiteral("2"));
         dialogAnswer = QStringLiteral("/tmp/График.xls");
@@ -152,7 +143,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QStringList, tail);
         QFETCH(QString, label);
-        SpreadsheetLog &log = newLog();
+        SpreadsheetLog log;
         log.unsaved = unsaved;
         RecordingScope scope(log);
         setInputs(QStringLiteral("1200"), QStringLiteral("10"), term);
@@ -211,7 +202,7 @@ private slots:
         QFETCH(QString, failOn);
         QFETCH(QString, message);
         QFETCH(QStringList, calls);
-        SpreadsheetLog &log = newLog();
+        SpreadsheetLog log;
         log.failOn = failOn;
         if (failOn == QLatin1String("create"))
             log.failMessage = message;
@@ -232,7 +223,7 @@ private slots:
     // neither the save offer nor the quit request happens.
     void failureInRows()
     {
-        SpreadsheetLog &log = newLog();
+        SpreadsheetLog log;
         log.failOn = QStringLiteral("Range(B8)");
         RecordingScope scope(log);
         setInputs(QStringLiteral("100"), QStringLiteral("5"), QStringLiteral("3"));
@@ -249,7 +240,7 @@ private slots:
     // it; a failed export's object stays too.
     void objectKeptUntilNextExport()
     {
-        SpreadsheetLog &log = newLog();
+        SpreadsheetLog log;
         RecordingScope scope(log);
         setInputs(QStringLiteral("100"), QStringLiteral("5"), QStringLiteral("0"));
         QVERIFY_THROWS_EXCEPTION(OrvelError, orvel::exportSchedule(*w.form1, 100, 5, 0));
@@ -282,7 +273,7 @@ private slots:
     // Through the loan tab's button with differentiated payments checked.
     void fromTheButton()
     {
-        SpreadsheetLog &log = newLog();
+        SpreadsheetLog log;
         RecordingScope scope(log);
         LocaleScope locale(commaLocale());
         setInputs(QStringLiteral("100000"), QStringLiteral("12"), QStringLiteral("1"));

@@ -33,6 +33,7 @@ struct Box {
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget *owner = nullptr; // the window the box belongs to
 };
 
 // Watches for modal message boxes while it lives: records each one and
@@ -66,7 +67,7 @@ private:
         if (!w)
             return;
         if (auto *box = qobject_cast<QMessageBox *>(w)) {
-            boxes.append({box->windowTitle(), box->text(), box->icon()});
+            boxes.append({box->windowTitle(), box->text(), box->icon(), box->parentWidget()});
             QAbstractButton *b = box->defaultButton() ? qobject_cast<QAbstractButton *>(box->defaultButton())
                                                       : box->escapeButton();
             if (b)

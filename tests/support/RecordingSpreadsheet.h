@@ -9,10 +9,29 @@
 #include <QStringList>
 
 #include <memory>
+#include <set>
 
 namespace orveltest {
 
 struct SpreadsheetLog {
+    // A window keeps its application object until its next run or the end of
+    // the program, so a fake may outlive the log of the test that made it:
+    // the fake then touches the log only while it still exists.
+    static std::set<const SpreadsheetLog *> &alive()
+    {
+        static std::set<const SpreadsheetLog *> logs;
+        return logs;
+    }
+    SpreadsheetLog() { alive().insert(this); }
+    SpreadsheetLog(const SpreadsheetLog &other)
+        : calls(other.calls), failOn(other.failOn), failMessage(other.failMessage), created(other.created),
+          destroyed(other.destroyed), unsaved(other.unsaved)
+    {
+        alive().insert(this);
+    }
+    SpreadsheetLog &operator=(const SpreadsheetLog &) = default;
+    ~SpreadsheetLog() { alive().erase(this); }
+
     QStringList calls;
     // The first call whose transcript line starts with failOn throws
     // OrvelError(failMessage). "create" makes the creation itself fail.
@@ -35,7 +54,11 @@ struct SpreadsheetLog {
 class RecordingSpreadsheet : public orvel::SpreadsheetApp {
 public:
     explicit RecordingSpreadsheet(SpreadsheetLog &log) : m_log(log) { ++m_log.created; }
-    ~RecordingSpreadsheet() override { ++m_log.destroyed; }
+    ~RecordingSpreadsheet() override
+    {
+        if (SpreadsheetLog::alive().count(&m_log))
+            ++m_log.destroyed;
+    }
 
     void workbooksOpen(const QString &path) override { m_log.record(QStringLiteral("Workbooks.Open(%1)").arg(path)); }
     void workbooksAdd() override { m_log.record(QStringLiteral("Workbooks.Add")); }

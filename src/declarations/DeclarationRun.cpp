@@ -1,0 +1,129 @@
+#include "DeclarationRun.h"
+
+#include "FileDialogs.h"
+#include "MaskEdit.h"
+#include "Paths.h"
+#include "Profile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace orvel {
+
+QString declarationTemplatePath(const QString &fileName)
+{
+    return programFolder() + QStringLiteral("/shablon/") + fileName;
+}
+
+void copyDeclarationTemplate(const QString &templatePath, const QString &target)
+{
+    const QFileInfo source(templatePath);
+    if (!source.isFile())
+        throw OrvelError(QStringLiteral("Не найден шаблон декларации: ") + templatePath);
+    const OrvelError cannotCopy(QStringLiteral("Не удалось скопировать шаблон декларации в файл ") + target);
+    const QFileInfo existing(target);
+    if (existing.exists()) {
+        // Choosing the template itself must not destroy it.
+        if (existing.canonicalFilePath() == source.canonicalFilePath())
+            throw cannotCopy;
+        if (!QFile::remove(target))
+            throw cannotCopy;
+    }
+    if (!QFile::copy(templatePath, target))
+        throw cannotCopy;
+    // A copy of a read-only template would be read-only as well.
+    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+}
+
+QString columnName(int column)
+{
+    QString name;
+    while (column > 0) {
+        const int r = (column - 1) % 26;
+        name.prepend(QChar(u'A' + r));
+        column = (column - 1) / 26;
+    }
+    return name;
+}
+
+void replaceQuietly(SpreadsheetApp &app, const QString &range, const QString &what, const QString &value)
+{
+    try {
+        app.rangeReplace(range, what, value);
+    } catch (...) {
+        // The placeholder stays; the declaration goes on.
+    }
+}
+
+void replacePlaceholderGroup(SpreadsheetApp &app, const QString &range, const QString &prefix, int count,
+                             const QString &source, const QString &valuePrefix)
+{
+    for (int i = 1; i <= count; ++i) {
+        const QString what = prefix + QString::number(i) + QLatin1Char('&');
+        const QString ch = i <= source.size() ? QString(source[i - 1]) : QString();
+        replaceQuietly(app, range, what, valuePrefix + ch);
+    }
+}
+
+void showDeclarationDone(QWidget *owner)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Декларация сформирована"),
+                    QStringLiteral("Декларация успешно сформирована!"), QMessageBox::Ok, owner);
+    box.exec();
+}
+
+namespace {
+QString ask(QWidget *owner, FileDialogRequest::Kind kind, const char *name, const QString &filter,
+            const QString &suffix, QString &lastFileName)
+{
+    FileDialogRequest r;
+    r.kind = kind;
+    r.name = QString::fromLatin1(name);
+    r.filter = filter;
+    r.defaultSuffix = suffix;
+    r.fileName = lastFileName;
+    const QString chosen = runFileDialog(owner, r);
+    if (!chosen.isEmpty())
+        lastFileName = chosen;
+    return chosen;
+}
+} // namespace
+
+QString askTargetWorkbook(QWidget *owner, QString &lastFileName)
+{
+    return ask(owner, FileDialogRequest::Save, "SaveDialog1", QStringLiteral("Книга Excel 97-2003|*.xls"),
+               QStringLiteral("xls"), lastFileName);
+}
+
+QString askProfileToSave(QWidget *owner, QString &lastFileName)
+{
+    return ask(owner, FileDialogRequest::Save, "SaveDialog2", QStringLiteral("Профайл декларации|*.ini"),
+               QStringLiteral("ini"), lastFileName);
+}
+
+QString askProfileToOpen(QWidget *owner, QString &lastFileName)
+{
+    return ask(owner, FileDialogRequest::Open, "OpenDialog1", QStringLiteral("Профайл декларации|*.ini"),
+               QStringLiteral("ini"), lastFileName);
+}
+
+void saveDeclarationProfile(const QString &path, const std::vector<ProfileField> &fields)
+{
+    for (const ProfileField &f : fields)
+        writeProfileString(path, QString::fromUtf8(f.section), QStringLiteral("Text"), f.field->text());
+}
+
+void loadDeclarationProfile(const QString &path, const std::vector<ProfileField> &fields)
+{
+    for (const ProfileField &f : fields) {
+        const QString value = readProfileString(path, QString::fromUtf8(f.section), QStringLiteral("Text"), QString());
+        if (auto *masked = qobject_cast<MaskEdit *>(f.field))
+            masked->setText(value);
+        else
+            f.field->setText(value);
+    }
+}
+
+} // namespace orvel

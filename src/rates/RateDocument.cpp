@@ -1,0 +1,332 @@
+#include "RateDocument.h"
+
+#include "HttpFetch.h"
+#include "Numbers.h"
+#include "OrvelError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlsave.h>
+
+#include <climits>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace orvel {
+
+namespace {
+
+struct DocDeleter {
+    void operator()(xmlDoc *d) const { xmlFreeDoc(d); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+
+struct ParserDeleter {
+    void operator()(xmlParserCtxt *c) const { xmlFreeParserCtxt(c); }
+};
+using ParserPtr = std::unique_ptr<xmlParserCtxt, ParserDeleter>;
+
+struct XmlCharDeleter {
+    void operator()(xmlChar *p) const { xmlFree(p); }
+};
+using XmlString = std::unique_ptr<xmlChar, XmlCharDeleter>;
+
+struct SaveCtxtDeleter {
+    void operator()(xmlSaveCtxt *s) const { xmlSaveClose(s); }
+};
+using SaveCtxtPtr = std::unique_ptr<xmlSaveCtxt, SaveCtxtDeleter>;
+
+struct BufferDeleter {
+    void operator()(xmlBuffer *b) const { xmlBufferFree(b); }
+};
+using BufferPtr = std::unique_ptr<xmlBuffer, BufferDeleter>;
+
+// A loaded document. The DOM the program was written for lists the XML
+// declaration as the first top-level node, so whether the text began with
+// one is kept beside the tree (libxml2 does not keep the declaration as a node).
+struct LoadedDocument {
+    DocPtr doc;
+    bool hasDeclaration = false;
+};
+
+QString fromXml(const xmlChar *s) { return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString(); }
+
+void initLibxml()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+}
+
+bool startsWithDeclaration(const QByteArray &bytes)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    // UTF-8, with or without its byte order mark.
+    QByteArray b = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    if (b.startsWith("<?xml") && b.size() > 5 && blank(b[5]))
+        return true;
+    // UTF-16 with a byte order mark: the same characters, two bytes each.
+    if (bytes.size() >= 14 && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))) {
+        const bool little = bytes[0] == '\xFF';
+        QByteArray narrow;
+        for (int i = 2; i + 1 < 14; i += 2) {
+            const char lo = little ? bytes[i] : bytes[i + 1];
+            const char hi = little ? bytes[i + 1] : bytes[i];
+            if (hi != 0)
+                return false;
+            narrow += lo;
+        }
+        return narrow.startsWith("<?xml") && blank(narrow[5]);
+    }
+    return false;
+}
+
+bool isBlankText(const xmlNode *n)
+{
+    if (n->type != XML_TEXT_NODE || !n->content)
+        return false;
+    for (const xmlChar *p = n->content; *p; ++p)
+        if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n')
+            return false;
+    return true;
+}
+
+// Whitespace-only text never counts as a node, wherever it stands.
+void dropBlankText(xmlNode *first)
+{
+    for (xmlNode *n = first; n;) {
+        xmlNode *next = n->next;
+        if (isBlankText(n)) {
+            xmlUnlinkNode(n);
+            xmlFreeNode(n);
+        } else if (n->type == XML_ELEMENT_NODE) {
+            dropBlankText(n->children);
+        }
+        n = next;
+    }
+}
+
+std::optional<LoadedDocument> load(const QString &location)
+{
+    QByteArray bytes;
+    if (isUrl(location)) {
+        std::optional<QByteArray> body = httpGet(location);
+        if (!body)
+            return std::nullopt;
+        bytes = std::move(*body);
+    } else {
+        QFile file(location);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return std::nullopt;
+    }
+    if (bytes.size() > INT_MAX)
+        return std::nullopt;
+
+    initLibxml();
+    ParserPtr parser(xmlNewParserCtxt());
+    if (!parser)
+        return std::nullopt;
+    // No network, no DTD loading, no entity substitution; the encoding comes
+    // from the document's own declaration.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    DocPtr doc(xmlCtxtReadMemory(parser.get(), bytes.constData(), static_cast<int>(bytes.size()), nullptr,
+                                 nullptr, options));
+    if (!doc || !parser->wellFormed)
+        return std::nullopt;
+    dropBlankText(doc->children);
+    return LoadedDocument{std::move(doc), startsWithDeclaration(bytes)};
+}
+
+QString qualifiedName(const xmlNode *n)
+{
+    QString name = fromXml(n->name);
+    if (n->ns && n->ns->prefix)
+        name = fromXml(n->ns->prefix) + QLatin1Char(':') + name;
+    return name;
+}
+
+bool hasChildNodes(const xmlNode *n) { return n->type == XML_ELEMENT_NODE && n->children; }
+
+QString attribute(const xmlNode *n, const QString &name)
+{
+    if (n->type != XML_ELEMENT_NODE)
+        return {};
+    for (const xmlAttr *a = n->properties; a; a = a->next) {
+        QString qualified = fromXml(a->name);
+        if (a->ns && a->ns->prefix)
+            qualified = fromXml(a->ns->prefix) + QLatin1Char(':') + qualified;
+        if (qualified == name) {
+            XmlString value(xmlNodeGetContent(reinterpret_cast<const xmlNode *>(a)));
+            return fromXml(value.get());
+        }
+    }
+    return {};
+}
+
+// The text of a field element: empty when it has no children, the text of
+// its one text node otherwise.
+QString elementText(const xmlNode *n)
+{
+    if (!n->children)
+        return {};
+    const xmlNode *only = n->children;
+    if (only->next || (only->type != XML_TEXT_NODE && only->type != XML_CDATA_SECTION_NODE))
+        throw OrvelError(QStringLiteral("Element does not contain a single text node"));
+    return fromXml(only->content);
+}
+
+QDate rebuild(const LoadedDocument &loaded, RateTable &table, CurrencyListSink &list)
+{
+    list.clear();
+
+    // The top-level node list: the declaration (when there is one), then the
+    // document's children; the root is the second entry.
+    const xmlNode *root = nullptr;
+    if (loaded.hasDeclaration)
+        root = loaded.doc->children;
+    else if (loaded.doc->children)
+        root = loaded.doc->children->next;
+    if (!root)
+        throw OrvelError(QStringLiteral("List index out of bounds (%1)").arg(1));
+
+    const QDate date = readDocumentDate(attribute(root, QStringLiteral("Date")));
+
+    table.clear();
+    table.push_back(roubleRow());
+    list.append(table.back().Name);
+
+    if (!hasChildNodes(root))
+        return date;
+    for (const xmlNode *row = root->children; row; row = row->next) {
+        if (!hasChildNodes(row))
+            continue;
+        // The row joins the table before its fields are read, so a bad field
+        // leaves it there half filled.
+        table.emplace_back();
+        const std::size_t index = table.size() - 1;
+        for (const xmlNode *field = row->children; field; field = field->next) {
+            const QString name = qualifiedName(field);
+            const bool known = name == QLatin1String("CharCode") || name == QLatin1String("Nominal")
+                               || name == QLatin1String("Name") || name == QLatin1String("Value");
+            if (!known || field->type != XML_ELEMENT_NODE)
+                continue;
+            const QString text = elementText(field);
+            if (text.isEmpty())
+                continue;
+            TCurrencyData &r = table[index];
+            if (name == QLatin1String("CharCode"))
+                r.CharCode = text;
+            else if (name == QLatin1String("Name"))
+                r.Name = text;
+            else if (name == QLatin1String("Nominal"))
+                r.Nominal = readInteger(text);
+            else
+                r.Value = readDocumentNumber(text);
+        }
+        list.append(table[index].Name);
+    }
+    return date;
+}
+
+// Serialises the document in the encoding its declaration names (UTF-8 when
+// it names none), with the declaration when it had one.
+QByteArray serialise(const LoadedDocument &loaded, const QString &cacheFile)
+{
+    const auto fail = [&](const QString &why) {
+        return OrvelError(QStringLiteral("Cannot create file \"%1\". %2")
+                              .arg(QDir::toNativeSeparators(QFileInfo(cacheFile).absoluteFilePath()), why));
+    };
+    BufferPtr buffer(xmlBufferCreate());
+    if (!buffer)
+        throw fail(QStringLiteral("Out of memory"));
+    const char *encoding = loaded.doc->encoding ? reinterpret_cast<const char *>(loaded.doc->encoding) : "UTF-8";
+    int options = XML_SAVE_FORMAT;
+    if (!loaded.hasDeclaration)
+        options |= XML_SAVE_NO_DECL;
+    SaveCtxtPtr save(xmlSaveToBuffer(buffer.get(), encoding, options));
+    if (!save)
+        throw fail(QStringLiteral("Unsupported encoding %1").arg(QString::fromLatin1(encoding)));
+    if (xmlSaveDoc(save.get(), loaded.doc.get()) < 0 || xmlSaveFlush(save.get()) < 0)
+        throw fail(QStringLiteral("The document cannot be written"));
+    // Closing the context writes what it still holds.
+    if (xmlSaveClose(save.release()) < 0)
+        throw fail(QStringLiteral("The document cannot be written"));
+    return QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
+}
+
+void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
+{
+    const QByteArray bytes = serialise(loaded, cacheFile);
+    // Written beside the cache and renamed over it: an interrupted or failed
+    // write never leaves a truncated cache behind.
+    QSaveFile file(cacheFile);
+    const auto fail = [&] {
+        return OrvelError(QStringLiteral("Cannot create file \"%1\". %2")
+                              .arg(QDir::toNativeSeparators(QFileInfo(cacheFile).absoluteFilePath()),
+                                   file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        throw fail();
+    if (file.write(bytes) != bytes.size()) {
+        const OrvelError e = fail();
+        file.cancelWriting();
+        throw e;
+    }
+    if (!file.commit())
+        throw fail();
+}
+
+} // namespace
+
+bool isUrl(const QString &location)
+{
+    return location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+           || location.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+QDate readDocumentDate(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^ *([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4}) *$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (m.hasMatch()) {
+        const QDate d(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+        if (d.isValid())
+            return d;
+    }
+    throw OrvelError(QStringLiteral("''%1'' is not a valid date").arg(text));
+}
+
+double readDocumentNumber(const QString &text) { return store(readAmountExt(text, QStringLiteral(","))); }
+
+QDate readRateDocument(const QString &location, RateTable &table, CurrencyListSink &list, const QString &cacheFile)
+{
+    const std::optional<LoadedDocument> loaded = load(location);
+    if (!loaded)
+        throw OrvelError(QStringLiteral("No active document"));
+
+    QDate date;
+    std::exception_ptr failure;
+    try {
+        date = rebuild(*loaded, table, list);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // The cache gets the document whether the rebuild finished or not; a
+    // failed write is the error that counts.
+    writeCache(*loaded, cacheFile);
+    if (failure)
+        std::rethrow_exception(failure);
+    return date;
+}
+
+} // namespace orvel

@@ -1,0 +1,71 @@
+#pragma once
+// Reading the bank's daily rate document into the rate table.
+//
+// The document (from a file or from the bank over HTTP) looks like
+//   <?xml version="1.0" encoding="windows-1251"?>
+//   <ValCurs Date="06.12.2026" name="Foreign Currency Market">
+//     <Valute ID="R01235"><NumCode>840</NumCode><CharCode>USD</CharCode>
+//       <Nominal>1</Nominal><Name>Доллар США</Name><Value>78,2391</Value></Valute>
+//     ...
+//   </ValCurs>
+// The bank writes dates as dd.mm.yyyy and numbers with a decimal comma,
+// whatever the reader's locale, so both are read in that fixed form.
+#include "RateTable.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+namespace orvel {
+
+// Where the names of the table's rows go while the table is rebuilt: item i
+// is always the name of row i (the window binds it to its hidden list).
+class CurrencyListSink {
+public:
+    virtual ~CurrencyListSink() = default;
+    virtual void clear() = 0;
+    virtual void append(const QString &name) = 0;
+};
+
+class StringListSink : public CurrencyListSink {
+public:
+    QStringList items;
+    void clear() override { items.clear(); }
+    void append(const QString &name) override { items.append(name); }
+};
+
+// The name of the rate cache, relative to the working directory.
+inline QString rateCacheFile() { return QStringLiteral("cbr.xml"); }
+
+// True for an "http://" or "https://" location; anything else is a file name.
+bool isUrl(const QString &location);
+
+// The document's date, dd.mm.yyyy (blanks around it allowed).
+// Otherwise "''%s'' is not a valid date".
+QDate readDocumentDate(const QString &text);
+// A rate, written with a decimal comma; stored as a double.
+// Otherwise "'%s' is not a valid floating point value".
+double readDocumentNumber(const QString &text);
+
+// Loads `location` (a file name or an http(s) URL), rebuilds `table` and
+// `list` from it and writes the document to `cacheFile`, then returns the
+// document's date. The cache is written whether the rebuild finished or not,
+// as long as a document was loaded; it is replaced atomically, so a failed
+// write leaves the old cache as it was.
+//
+// Errors (OrvelError), with what stays behind:
+// - nothing loaded (no file, failed fetch, not well-formed):
+//   "No active document"; table, list and cache untouched;
+// - fewer than two top-level nodes (the XML declaration counts as the first):
+//   "List index out of bounds (1)"; list emptied, table untouched;
+// - a bad "Date": "''%s'' is not a valid date"; the same;
+// - a bad row: "Element does not contain a single text node", the integer or
+//   floating point conversion error; the table holds the rouble row, the
+//   complete rows and the new row as far as it was filled, the list the
+//   names of the rows before the new one;
+// - the cache cannot be written: "Cannot create file ..." (this replaces
+//   any error of the rebuild).
+QDate readRateDocument(const QString &location, RateTable &table, CurrencyListSink &list,
+                       const QString &cacheFile = rateCacheFile());
+
+} // namespace orvel

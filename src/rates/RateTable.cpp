@@ -1,0 +1,16 @@
+#include "RateTable.h"
+
+namespace orvel {
+
+RateTable &rateTable()
+{
+    static RateTable table;
+    return table;
+}
+
+TCurrencyData roubleRow()
+{
+    return TCurrencyData{QStringLiteral("RUB"), QStringLiteral("Российские рубли"), 1, 1.0};
+}
+
+} // namespace orvel

@@ -1,0 +1,137 @@
+#pragma once
+// A small HTTP server on 127.0.0.1 for the rate tests. It runs in its own
+// thread, because the program fetches synchronously on the test's thread.
+// Connections that send nothing (the connectivity probe) are simply kept.
+#include <QHostAddress>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <map>
+
+namespace orveltest {
+
+class HttpTestServer {
+public:
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        QByteArray location; // a Location header for redirects
+    };
+
+    HttpTestServer()
+    {
+        m_context.moveToThread(&m_thread);
+        m_thread.start();
+        QMetaObject::invokeMethod(
+            &m_context,
+            [this] {
+                m_server = new QTcpServer;
+                m_server->listen(QHostAddress::LocalHost, 0);
+                m_port = m_server->serverPort();
+                QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] { accept(); });
+            },
+            Qt::BlockingQueuedConnection);
+    }
+
+    ~HttpTestServer()
+    {
+        QMetaObject::invokeMethod(&m_context, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    quint16 port() const { return m_port; }
+    QString url(const QString &pathAndQuery) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(pathAndQuery);
+    }
+
+    // What a request for `target` (path and query as sent) is answered with;
+    // anything without a route gets 404.
+    void route(const QByteArray &target, const Reply &reply)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_routes[target] = reply;
+    }
+
+    // The heads of the requests received so far, in order.
+    QList<QByteArray> requests() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
+    // How many connections were made (requests and probes alike).
+    int connections() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_connections;
+    }
+
+private:
+    void accept()
+    {
+        while (QTcpSocket *s = m_server->nextPendingConnection()) {
+            {
+                QMutexLocker lock(&m_mutex);
+                ++m_connections;
+            }
+            QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { readFrom(s); });
+            QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        }
+    }
+
+    void readFrom(QTcpSocket *s)
+    {
+        QByteArray head = s->property("head").toByteArray() + s->readAll();
+        s->setProperty("head", head);
+        const qsizetype end = head.indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        head.truncate(end);
+        const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
+        const QByteArray target = requestLine.size() > 1 ? requestLine[1] : QByteArray();
+        Reply reply;
+        {
+            QMutexLocker lock(&m_mutex);
+            m_requests.append(head);
+            auto it = m_routes.find(target);
+            if (it != m_routes.end())
+                reply = it->second;
+            else
+                reply = Reply{404, "not here", {}};
+        }
+        QByteArray answer = "HTTP/1.1 " + QByteArray::number(reply.status) + " Answer\r\n"
+                            + "Content-Type: application/xml; charset=windows-1251\r\n"
+                            + "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n"
+                            + "Connection: close\r\n";
+        if (!reply.location.isEmpty())
+            answer += "Location: " + reply.location + "\r\n";
+        answer += "\r\n" + reply.body;
+        s->write(answer);
+        s->disconnectFromHost();
+    }
+
+    QThread m_thread;
+    QObject m_context;
+    QTcpServer *m_server = nullptr;
+    quint16 m_port = 0;
+    mutable QMutex m_mutex;
+    std::map<QByteArray, Reply> m_routes;
+    QList<QByteArray> m_requests;
+    int m_connections = 0;
+};
+
+// A port on 127.0.0.1 where nothing listens: connections to it are refused.
+inline quint16 closedPort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = s.serverPort();
+    s.close();
+    return port;
+}
+
+} // namespace orveltest
