@@ -49,6 +49,7 @@ set(_orvel_uno_types
     com.sun.star.lang.IndexOutOfBoundsException
     com.sun.star.lang.XComponent
     com.sun.star.lang.XMultiComponentFactory
+    com.sun.star.sheet.XCellAddressable
     com.sun.star.sheet.XCellRangeAddressable
     com.sun.star.sheet.XCellRangeFormula
     com.sun.star.sheet.XSpreadsheet

@@ -31,6 +31,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -925,6 +926,30 @@ bool LibreOfficeCalc::isWrapped(const QString &cell)
         bool wrapped = false;
         props->getPropertyValue(OUString("IsTextWrapped")) >>= wrapped;
         return wrapped;
+    });
+}
+
+QStringList LibreOfficeCalc::findCells(const QString &range, const QString &text)
+{
+    return d->call(QStringLiteral("Cannot search the range \"%1\"").arg(range), [&] {
+        QStringList cells;
+        Reference<css::util::XReplaceable> searchable(d->range(range), UNO_QUERY_THROW);
+        Reference<css::util::XReplaceDescriptor> search = searchable->createReplaceDescriptor();
+        search->setSearchString(ou(text));
+        Reference<css::container::XIndexAccess> found =
+            searchable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
+        for (sal_Int32 i = 0; found.is() && i < found->getCount(); ++i) {
+            Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
+            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &cell) {
+                const css::table::CellAddress a =
+                    Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
+                QString column;
+                for (int c = a.Column + 1; c > 0; c = (c - 1) / 26)
+                    column.prepend(QChar(u'A' + (c - 1) % 26));
+                cells << column + QString::number(a.Row + 1);
+            });
+        }
+        return cells;
     });
 }
 

@@ -9,6 +9,7 @@
 #include "Spreadsheet.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -54,6 +55,8 @@ public:
     bool isMerged(const QString &range); // the range is one merged area
     bool isWrapped(const QString &cell);
     QString activeSheetName();
+    // The cells of the range whose text contains `text` (any case), as "B7".
+    QStringList findCells(const QString &range, const QString &text);
 
     // The process that watches over the office; its process group holds the
     // office (0 once it has ended).
