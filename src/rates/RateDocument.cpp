@@ -113,11 +113,17 @@ void dropBlankText(xmlNode *first)
     }
 }
 
-std::optional<LoadedDocument> load(const QString &location)
+FetchLimits &fetchLimits()
+{
+    static FetchLimits limits;
+    return limits;
+}
+
+std::optional<QByteArray> loadBytes(const QString &location)
 {
     QByteArray bytes;
     if (isUrl(location)) {
-        std::optional<QByteArray> body = httpGet(location);
+        std::optional<QByteArray> body = httpGet(location, fetchLimits());
         if (!body)
             return std::nullopt;
         bytes = std::move(*body);
@@ -129,6 +135,11 @@ std::optional<LoadedDocument> load(const QString &location)
         if (file.error() != QFileDevice::NoError)
             return std::nullopt;
     }
+    return bytes;
+}
+
+std::optional<LoadedDocument> parse(const QByteArray &bytes)
+{
     if (bytes.size() > INT_MAX)
         return std::nullopt;
 
@@ -308,9 +319,21 @@ QDate readDocumentDate(const QString &text)
 
 double readDocumentNumber(const QString &text) { return store(readAmountExt(text, QStringLiteral(","))); }
 
+FetchLimits rateFetchLimits() { return fetchLimits(); }
+void setRateFetchLimits(const FetchLimits &limits) { fetchLimits() = limits; }
+
 QDate readRateDocument(const QString &location, RateTable &table, CurrencyListSink &list, const QString &cacheFile)
 {
-    const std::optional<LoadedDocument> loaded = load(location);
+    const std::optional<QByteArray> bytes = loadBytes(location);
+    if (!bytes)
+        throw OrvelError(QStringLiteral("No active document"));
+    return readRateDocumentData(*bytes, table, list, cacheFile);
+}
+
+QDate readRateDocumentData(const QByteArray &bytes, RateTable &table, CurrencyListSink &list,
+                           const QString &cacheFile)
+{
+    const std::optional<LoadedDocument> loaded = parse(bytes);
     if (!loaded)
         throw OrvelError(QStringLiteral("No active document"));
 
