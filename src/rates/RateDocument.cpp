@@ -14,7 +14,13 @@
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -147,12 +153,22 @@ std::optional<LoadedDocument> parse(const QByteArray &bytes)
     ParserPtr parser(xmlNewParserCtxt());
     if (!parser)
         return std::nullopt;
+    // A rate document has no document type declaration. One that has it is
+    // refused as soon as it begins: its entities could name local files or
+    // expand to gigabytes, and none of it must reach the table or the cache.
+    bool hasDoctype = false;
+    parser->_private = &hasDoctype;
+    parser->sax->internalSubset = [](void *context, const xmlChar *, const xmlChar *, const xmlChar *) {
+        auto *ctxt = static_cast<xmlParserCtxtPtr>(context);
+        *static_cast<bool *>(ctxt->_private) = true;
+        xmlStopParser(ctxt);
+    };
     // No network, no DTD loading, no entity substitution; the encoding comes
     // from the document's own declaration.
     const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     DocPtr doc(xmlCtxtReadMemory(parser.get(), bytes.constData(), static_cast<int>(bytes.size()), nullptr,
                                  nullptr, options));
-    if (!doc || !parser->wellFormed)
+    if (!doc || !parser->wellFormed || hasDoctype || doc->intSubset || doc->extSubset)
         return std::nullopt;
     dropBlankText(doc->children);
     return LoadedDocument{std::move(doc), startsWithDeclaration(bytes)};
@@ -275,20 +291,39 @@ QByteArray serialise(const LoadedDocument &loaded, const QString &cacheFile)
     return QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
 }
 
+// A file or folder that nobody may write to counts as read-only, for the
+// superuser too, who would pass the permission check.
+bool readOnly(const QString &path)
+{
+    struct stat st;
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &st) != 0)
+        return false; // missing: the write itself says what is wrong
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0
+           || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
+}
+
 void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
 {
     const QByteArray bytes = serialise(loaded, cacheFile);
     // Written beside the cache and renamed over it: an interrupted or failed
     // write never leaves a truncated cache behind.
     QSaveFile file(cacheFile);
-    const auto fail = [&] {
+    const auto failWith = [&](const QString &why) {
         return OrvelError(QStringLiteral("Cannot create file \"%1\". %2")
-                              .arg(QDir::toNativeSeparators(QFileInfo(cacheFile).absoluteFilePath()),
-                                   file.errorString()));
+                              .arg(QDir::toNativeSeparators(QFileInfo(cacheFile).absoluteFilePath()), why));
     };
-    if (!file.open(QIODevice::WriteOnly))
+    const auto fail = [&] { return failWith(file.errorString()); };
+    // The rename would replace a read-only cache, or add to a read-only
+    // folder, whenever the folder lets it; the user's protection wins.
+    if (readOnly(cacheFile) || readOnly(QFileInfo(cacheFile).absolutePath()))
+        throw failWith(QString::fromLocal8Bit(std::strerror(EACCES)));
+    // Unbuffered, so that a full disk fails the write itself: a buffered
+    // write that fails only when the file is closed would go unnoticed and
+    // an empty cache would be renamed over the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw fail();
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const OrvelError e = fail();
         file.cancelWriting();
         throw e;
