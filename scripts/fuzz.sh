@@ -53,6 +53,9 @@ case "${1:-}" in
         export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
         export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
         args=(-max_total_time="$seconds" -artifact_prefix="$crashes/" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048)
+        if [[ -f $top/fuzz/dicts/$target.dict ]]; then
+            args+=(-dict="$top/fuzz/dicts/$target.dict")
+        fi
         if ((jobs > 1)); then
             args+=(-jobs="$jobs" -workers="$jobs")
         fi
