@@ -42,7 +42,9 @@ const QString &folder()
 bool knownMessage(const QString &m)
 {
     static const QStringList fixed{QStringLiteral("No active document"), QStringLiteral("List index out of bounds (1)"),
-                                   QStringLiteral("Element does not contain a single text node")};
+                                   QStringLiteral("Element does not contain a single text node"),
+                                   // a rate beyond the range of a double
+                                   QStringLiteral("Floating point overflow")};
     return fixed.contains(m) || m.endsWith(QLatin1String("'' is not a valid date"))
            || m.endsWith(QLatin1String("'' is not a valid integer value"))
            || m.endsWith(QLatin1String("' is not a valid floating point value"));
