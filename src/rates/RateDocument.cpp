@@ -323,7 +323,16 @@ void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
     // an empty cache would be renamed over the old one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw fail();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    // A short write (the disk filled part way) is followed by another one
+    // for the rest, which fails with the system's reason.
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (written != bytes.size() || !file.flush()) {
         const OrvelError e = fail();
         file.cancelWriting();
         throw e;
