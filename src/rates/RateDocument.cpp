@@ -14,7 +14,13 @@
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -113,11 +119,17 @@ void dropBlankText(xmlNode *first)
     }
 }
 
-std::optional<LoadedDocument> load(const QString &location)
+FetchLimits &fetchLimits()
+{
+    static FetchLimits limits;
+    return limits;
+}
+
+std::optional<QByteArray> loadBytes(const QString &location)
 {
     QByteArray bytes;
     if (isUrl(location)) {
-        std::optional<QByteArray> body = httpGet(location);
+        std::optional<QByteArray> body = httpGet(location, fetchLimits());
         if (!body)
             return std::nullopt;
         bytes = std::move(*body);
@@ -129,6 +141,11 @@ std::optional<LoadedDocument> load(const QString &location)
         if (file.error() != QFileDevice::NoError)
             return std::nullopt;
     }
+    return bytes;
+}
+
+std::optional<LoadedDocument> parse(const QByteArray &bytes)
+{
     if (bytes.size() > INT_MAX)
         return std::nullopt;
 
@@ -136,12 +153,22 @@ std::optional<LoadedDocument> load(const QString &location)
     ParserPtr parser(xmlNewParserCtxt());
     if (!parser)
         return std::nullopt;
+    // A rate document has no document type declaration. One that has it is
+    // refused as soon as it begins: its entities could name local files or
+    // expand to gigabytes, and none of it must reach the table or the cache.
+    bool hasDoctype = false;
+    parser->_private = &hasDoctype;
+    parser->sax->internalSubset = [](void *context, const xmlChar *, const xmlChar *, const xmlChar *) {
+        auto *ctxt = static_cast<xmlParserCtxtPtr>(context);
+        *static_cast<bool *>(ctxt->_private) = true;
+        xmlStopParser(ctxt);
+    };
     // No network, no DTD loading, no entity substitution; the encoding comes
     // from the document's own declaration.
     const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     DocPtr doc(xmlCtxtReadMemory(parser.get(), bytes.constData(), static_cast<int>(bytes.size()), nullptr,
                                  nullptr, options));
-    if (!doc || !parser->wellFormed)
+    if (!doc || !parser->wellFormed || hasDoctype || doc->intSubset || doc->extSubset)
         return std::nullopt;
     dropBlankText(doc->children);
     return LoadedDocument{std::move(doc), startsWithDeclaration(bytes)};
@@ -264,20 +291,48 @@ QByteArray serialise(const LoadedDocument &loaded, const QString &cacheFile)
     return QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
 }
 
+// A file or folder that nobody may write to counts as read-only, for the
+// superuser too, who would pass the permission check.
+bool readOnly(const QString &path)
+{
+    struct stat st;
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &st) != 0)
+        return false; // missing: the write itself says what is wrong
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0
+           || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
+}
+
 void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
 {
     const QByteArray bytes = serialise(loaded, cacheFile);
     // Written beside the cache and renamed over it: an interrupted or failed
     // write never leaves a truncated cache behind.
     QSaveFile file(cacheFile);
-    const auto fail = [&] {
+    const auto failWith = [&](const QString &why) {
         return OrvelError(QStringLiteral("Cannot create file \"%1\". %2")
-                              .arg(QDir::toNativeSeparators(QFileInfo(cacheFile).absoluteFilePath()),
-                                   file.errorString()));
+                              .arg(QDir::toNativeSeparators(QFileInfo(cacheFile).absoluteFilePath()), why));
     };
-    if (!file.open(QIODevice::WriteOnly))
+    const auto fail = [&] { return failWith(file.errorString()); };
+    // The rename would replace a read-only cache, or add to a read-only
+    // folder, whenever the folder lets it; the user's protection wins.
+    if (readOnly(cacheFile) || readOnly(QFileInfo(cacheFile).absolutePath()))
+        throw failWith(QString::fromLocal8Bit(std::strerror(EACCES)));
+    // Unbuffered, so that a full disk fails the write itself: a buffered
+    // write that fails only when the file is closed would go unnoticed and
+    // an empty cache would be renamed over the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw fail();
-    if (file.write(bytes) != bytes.size()) {
+    // A short write (the disk filled part way) is followed by another one
+    // for the rest, which fails with the system's reason.
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (written != bytes.size() || !file.flush()) {
         const OrvelError e = fail();
         file.cancelWriting();
         throw e;
@@ -308,9 +363,21 @@ QDate readDocumentDate(const QString &text)
 
 double readDocumentNumber(const QString &text) { return store(readAmountExt(text, QStringLiteral(","))); }
 
+FetchLimits rateFetchLimits() { return fetchLimits(); }
+void setRateFetchLimits(const FetchLimits &limits) { fetchLimits() = limits; }
+
 QDate readRateDocument(const QString &location, RateTable &table, CurrencyListSink &list, const QString &cacheFile)
 {
-    const std::optional<LoadedDocument> loaded = load(location);
+    const std::optional<QByteArray> bytes = loadBytes(location);
+    if (!bytes)
+        throw OrvelError(QStringLiteral("No active document"));
+    return readRateDocumentData(*bytes, table, list, cacheFile);
+}
+
+QDate readRateDocumentData(const QByteArray &bytes, RateTable &table, CurrencyListSink &list,
+                           const QString &cacheFile)
+{
+    const std::optional<LoadedDocument> loaded = parse(bytes);
     if (!loaded)
         throw OrvelError(QStringLiteral("No active document"));
 

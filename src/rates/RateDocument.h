@@ -10,6 +10,7 @@
 //   </ValCurs>
 // The bank writes dates as dd.mm.yyyy and numbers with a decimal comma,
 // whatever the reader's locale, so both are read in that fixed form.
+#include "HttpFetch.h"
 #include "RateTable.h"
 
 #include <QDate>
@@ -67,5 +68,16 @@ double readDocumentNumber(const QString &text);
 //   any error of the rebuild).
 QDate readRateDocument(const QString &location, RateTable &table, CurrencyListSink &list,
                        const QString &cacheFile = rateCacheFile());
+
+// The same for a document already in memory (the bytes a fetch or a file read
+// gives): parsed, rebuilt into table and list, and written to cacheFile, with
+// the same errors and the same effects.
+QDate readRateDocumentData(const QByteArray &bytes, RateTable &table, CurrencyListSink &list,
+                           const QString &cacheFile = rateCacheFile());
+
+// The time and size limits of the bank fetch that readRateDocument makes for
+// an http(s) location. The defaults are FetchLimits{}; tests shorten them.
+FetchLimits rateFetchLimits();
+void setRateFetchLimits(const FetchLimits &limits);
 
 } // namespace orvel

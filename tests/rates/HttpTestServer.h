@@ -15,10 +15,18 @@ namespace orveltest {
 
 class HttpTestServer {
 public:
+    // How an answer goes wrong (or not).
+    enum class Mode {
+        Normal,    // status line, headers with Content-Length, the body, close
+        Silent,    // reads the request and never answers
+        Truncated, // announces the whole body, sends its first half and closes
+        NoLength,  // no Content-Length: the body ends when the connection does
+    };
     struct Reply {
         int status = 200;
         QByteArray body;
         QByteArray location; // a Location header for redirects
+        Mode mode = Mode::Normal;
     };
 
     HttpTestServer()
@@ -103,13 +111,17 @@ private:
             else
                 reply = Reply{404, "not here", {}};
         }
+        if (reply.mode == Mode::Silent)
+            return; // the socket stays open until the client gives up
         QByteArray answer = "HTTP/1.1 " + QByteArray::number(reply.status) + " Answer\r\n"
-                            + "Content-Type: application/xml; charset=windows-1251\r\n"
-                            + "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n"
-                            + "Connection: close\r\n";
+                            + "Content-Type: application/xml; charset=windows-1251\r\n";
+        if (reply.mode != Mode::NoLength)
+            answer += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        answer += "Connection: close\r\n";
         if (!reply.location.isEmpty())
             answer += "Location: " + reply.location + "\r\n";
-        answer += "\r\n" + reply.body;
+        answer += "\r\n";
+        answer += reply.mode == Mode::Truncated ? reply.body.left(reply.body.size() / 2) : reply.body;
         s->write(answer);
         s->disconnectFromHost();
     }
