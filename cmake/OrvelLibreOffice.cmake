@@ -89,8 +89,12 @@ add_library(orvel_uno INTERFACE)
 add_dependencies(orvel_uno orvel_uno_headers)
 target_include_directories(orvel_uno SYSTEM INTERFACE ${ORVEL_UNO_HEADERS} ${ORVEL_LO_INCLUDE})
 target_compile_definitions(orvel_uno INTERFACE LINUX UNX CPPU_ENV=gcc3)
-target_link_directories(orvel_uno INTERFACE ${ORVEL_LO_SDK}/lib)
-target_link_libraries(orvel_uno INTERFACE uno_cppu uno_cppuhelpergcc3 uno_sal uno_salhelpergcc3)
+# Linked by full path: a link directory would put an rpath entry into every
+# program of the build tree.
+foreach(lib uno_cppu uno_cppuhelpergcc3 uno_sal uno_salhelpergcc3)
+    find_library(ORVEL_LO_LIB_${lib} NAMES ${lib} PATHS ${ORVEL_LO_SDK}/lib NO_DEFAULT_PATH REQUIRED)
+    target_link_libraries(orvel_uno INTERFACE ${ORVEL_LO_LIB_${lib}})
+endforeach()
 # The UNO runtime libraries live in the office's program folder.
 target_link_options(orvel_uno INTERFACE
     "LINKER:-rpath,${ORVEL_LO_PROGRAM}" "LINKER:-rpath-link,${ORVEL_LO_PROGRAM}")
