@@ -5,10 +5,16 @@
 #include "Paths.h"
 #include "Profile.h"
 
+#include "Widgets.h"
+
+#include <QBoxLayout>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
 
 namespace orvel {
 
@@ -124,6 +130,31 @@ void loadDeclarationProfile(const QString &path, const std::vector<ProfileField>
         else
             f.field->setText(value);
     }
+}
+
+DeclarationFooter buildDeclarationFooter(QWidget *window, QBoxLayout *layout)
+{
+    DeclarationFooter f{};
+    auto *progress = new QHBoxLayout;
+    f.progress = orvel::named(new QProgressBar(window), "ProgressBar1");
+    f.progress->setRange(0, 100);
+    f.progress->setValue(0);
+    progress->addWidget(new QLabel(QStringLiteral("Прогресс:"), window));
+    progress->addWidget(f.progress, 1);
+    layout->addLayout(progress);
+
+    auto *buttons = new QHBoxLayout;
+    f.generate = orvel::named(new QPushButton(QStringLiteral("Сформировать"), window), "Button1");
+    f.saveProfile = orvel::named(new QPushButton(QStringLiteral("Сохранить профиль"), window), "Button3");
+    f.openProfile = orvel::named(new QPushButton(QStringLiteral("Открыть профиль"), window), "Button4");
+    f.close = orvel::named(new QPushButton(QStringLiteral("Выход"), window), "Button2");
+    buttons->addWidget(f.generate);
+    buttons->addWidget(f.saveProfile);
+    buttons->addWidget(f.openProfile);
+    buttons->addStretch(1);
+    buttons->addWidget(f.close);
+    layout->addLayout(buttons);
+    return f;
 }
 
 } // namespace orvel

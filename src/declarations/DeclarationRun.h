@@ -5,6 +5,11 @@
 
 #include <QString>
 
+class QBoxLayout;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
 #include <vector>
 
 class QLineEdit;
@@ -52,5 +57,14 @@ void saveDeclarationProfile(const QString &path, const std::vector<ProfileField>
 // Reads key "Text" of each section (empty when missing) into its field, in
 // order; masked fields take the value through their masks.
 void loadDeclarationProfile(const QString &path, const std::vector<ProfileField> &fields);
+
+// The bottom of both declaration windows: "Прогресс:" with ProgressBar1, then
+// the buttons "Сформировать", "Сохранить профиль", "Открыть профиль" and, at
+// the right, "Выход", named as in the window forms.
+struct DeclarationFooter {
+    QProgressBar *progress;
+    QPushButton *generate, *saveProfile, *openProfile, *close;
+};
+DeclarationFooter buildDeclarationFooter(QWidget *window, QBoxLayout *layout);
 
 } // namespace orvel

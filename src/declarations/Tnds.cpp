@@ -175,25 +175,12 @@ void Tnds::build()
     pageLayout->addWidget(tax);
     pageLayout->addStretch(1);
 
-    auto *progress = new QHBoxLayout;
-    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    progress->addWidget(label(QStringLiteral("Прогресс:"), this));
-    progress->addWidget(ProgressBar1, 1);
-    layout->addLayout(progress);
-
-    auto *buttons = new QHBoxLayout;
-    Button1 = named(new QPushButton(QStringLiteral("Сформировать"), this), "Button1");
-    Button3 = named(new QPushButton(QStringLiteral("Сохранить профиль"), this), "Button3");
-    Button4 = named(new QPushButton(QStringLiteral("Открыть профиль"), this), "Button4");
-    Button2 = named(new QPushButton(QStringLiteral("Выход"), this), "Button2");
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button3);
-    buttons->addWidget(Button4);
-    buttons->addStretch(1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
+    const orvel::DeclarationFooter footer = orvel::buildDeclarationFooter(this, layout);
+    ProgressBar1 = footer.progress;
+    Button1 = footer.generate;
+    Button3 = footer.saveProfile;
+    Button4 = footer.openProfile;
+    Button2 = footer.close;
 
     orvel::onEvent(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     orvel::onEvent(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
