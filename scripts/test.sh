@@ -16,7 +16,10 @@ fi
 "$top/scripts/install-deps.sh"
 if ((sanitize)); then
     export ORVEL_BUILD_DIR=${ORVEL_BUILD_DIR:-$top/build-asan}
-    flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+    # -fno-sanitize=vptr: LibreOffice's UNO bridge builds the type information
+    # of remote objects at run time, so every call through a UNO reference
+    # would fail the dynamic type check although it is sound.
+    flags="-fsanitize=address,undefined -fno-sanitize=vptr -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
     "$top/scripts/build.sh" -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
         -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1}
