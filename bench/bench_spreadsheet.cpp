@@ -8,6 +8,7 @@
 //
 // Build and run on demand:
 //   cmake --build build --target bench_spreadsheet && QT_QPA_PLATFORM=offscreen build/bin/bench_spreadsheet [runs]
+#include "BenchTiming.h"
 #include "CalcTestSupport.h"
 #include "FileDialogs.h"
 #include "LibreOfficeCalc.h"
@@ -26,73 +27,14 @@
 
 namespace {
 
-using orvel::SpreadsheetApp;
-
 double ms(qint64 ns) { return ns / 1e6; }
-
-// Forwards every call and notes when the writing ended, how long the save
-// and the quit took.
-class Timed : public SpreadsheetApp {
-public:
-    Timed(std::unique_ptr<SpreadsheetApp> app, QElapsedTimer &clock) : m_app(std::move(app)), m_clock(clock) {}
-    qint64 writesDone = 0, saveTime = 0, quitTime = 0;
-
-    void workbooksOpen(const QString &p) override { m_app->workbooksOpen(p); }
-    void workbooksAdd() override { m_app->workbooksAdd(); }
-    void activateSheet(const QString &n) override { m_app->activateSheet(n); }
-    void rangeReplace(const QString &r, const QString &w, const QString &x) override { m_app->rangeReplace(r, w, x); }
-    void setRangeText(const QString &c, const QString &t) override { m_app->setRangeText(c, t); }
-    void setRangeInt(const QString &c, int v) override { m_app->setRangeInt(c, v); }
-    void rangeSelect(const QString &r) override { m_app->rangeSelect(r); }
-    void selectionMergeCells() override { m_app->selectionMergeCells(); }
-    void selectionWrapText() override { m_app->selectionWrapText(); }
-    void activeWorkbookClose(bool s) override { m_app->activeWorkbookClose(s); }
-    void quit() override
-    {
-        const qint64 t = m_clock.nsecsElapsed();
-        m_app->quit();
-        quitTime = m_clock.nsecsElapsed() - t;
-    }
-    bool activeWorkbookUnsaved() override
-    {
-        writesDone = m_clock.nsecsElapsed();
-        return m_app->activeWorkbookUnsaved();
-    }
-    void activeWorkbookSaveAs(const QString &p) override
-    {
-        const qint64 t = m_clock.nsecsElapsed();
-        m_app->activeWorkbookSaveAs(p);
-        saveTime = m_clock.nsecsElapsed() - t;
-    }
-
-private:
-    std::unique_ptr<SpreadsheetApp> m_app;
-    QElapsedTimer &m_clock;
-};
 
 void schedule(TForm1 &form, const QString &dir)
 {
-    QElapsedTimer clock;
-    Timed *timed = nullptr;
-    qint64 connected = 0;
-    orvel::setSpreadsheetFactory([&](const QString &) -> std::unique_ptr<SpreadsheetApp> {
-        auto app = std::make_unique<Timed>(orvel::LibreOfficeCalc::start(), clock);
-        connected = clock.nsecsElapsed();
-        timed = app.get();
-        return app;
-    });
-    orvel::setFileDialogHook([&](const orvel::FileDialogRequest &) { return dir + QStringLiteral("/schedule.xls"); });
-    form.Edit7->setText(QStringLiteral("3000000"));
-    form.Edit8->setText(QStringLiteral("9"));
-    form.Edit9->setText(QStringLiteral("360"));
-    clock.start();
-    orvel::exportSchedule(form, 3000000, 9, 360);
-    const qint64 total = clock.nsecsElapsed();
+    const orvelbench::ScheduleTiming t = orvelbench::timeSchedule(form, dir);
     std::printf("schedule 360: start+connect %7.0f ms, connection to last cell %6.0f ms, save %5.0f ms, "
                 "quit %5.0f ms, total %6.0f ms\n",
-                ms(connected), ms(timed->writesDone - connected), ms(timed->saveTime), ms(timed->quitTime), ms(total));
-    orvel::setSpreadsheetFactory({});
-    orvel::setFileDialogHook({});
+                ms(t.connected), ms(t.writesDone - t.connected), ms(t.save), ms(t.quit), ms(t.total));
 }
 
 // Three sheets of 79 rows by 118 columns (A to DN) with text in every

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the program and the benchmark into ./build (or $ORVEL_BUILD_DIR) and
+# prints one table: each step measured `runs` times (default 5), the median,
+# the fastest and the slowest run. Needs LibreOffice Calc; takes about ten
+# seconds a run.
+#   scripts/bench.sh [runs]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${ORVEL_BUILD_DIR:-$top/build}
+runs=${1:-5}
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target orvel bench_orvel >/dev/null
+# The progress and Qt's notes go to stderr; the table alone to stdout.
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_orvel" "$runs" 2>"$build/bench.log" || {
+    cat "$build/bench.log" >&2
+    exit 1
+}
