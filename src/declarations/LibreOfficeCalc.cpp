@@ -265,6 +265,7 @@ pid_t spawn(const QString &program, const QStringList &args, const QStringList &
             struct sigaction dfl = {};
             dfl.sa_handler = SIG_DFL;
             ::sigaction(SIGCHLD, &dfl, nullptr);
+            ::sigaction(SIGPIPE, &dfl, nullptr); // ignored in this program only
             const int in = ::open("/dev/null", O_RDONLY);
             const int out = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (in >= 0)
@@ -474,6 +475,11 @@ struct LibreOfficeCalc::Impl {
         try {
             return cells()->getCellRangeByName(ou(address.trimmed()));
         } catch (const css::uno::RuntimeException &) {
+            // An office that has died fails every call this way: that is
+            // for call() to report, not a wrong address.
+            siginfo_t info = {};
+            if (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+                throw;
             throw OrvelError(QStringLiteral("\"%1\" is not a valid cell range").arg(address));
         }
     }
@@ -531,8 +537,10 @@ struct LibreOfficeCalc::Impl {
         // The apostrophe rule needs the cell's own text call.
         if (text.startsWith(QLatin1Char('\'')) || !singleCell(address, col, row))
             return false;
+        // The waiting texts are written through call(): a failure is
+        // reported like any other write (the office may have gone).
         if (!pending.texts.isEmpty() && (col != pending.col || row != pending.firstRow + pending.texts.size()))
-            flush();
+            call(QStringLiteral("Cannot write to the range \"%1\"").arg(address), [] {});
         if (pending.texts.isEmpty()) {
             pending.col = col;
             pending.firstRow = row;
@@ -635,7 +643,14 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
         throw OrvelError(unavailable);
 
     static std::once_flag exitHook;
-    std::call_once(exitHook, [] { std::atexit(killRunningOffices); });
+    std::call_once(exitHook, [] {
+        std::atexit(killRunningOffices);
+        // Writing to the pipe of an office that has died must fail the
+        // call, not end this program with SIGPIPE.
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGPIPE, &ignore, nullptr);
+    });
 
     std::unique_ptr<LibreOfficeCalc> app(new LibreOfficeCalc);
     Impl &d = *app->d;
