@@ -158,6 +158,10 @@ private slots:
                                       << "LibreOffice Calc is not installed, ProgID: \"Excel.Application\"";
         QTest::newRow("office exits at once")
             << "exits" << "LibreOffice Calc could not be started, ProgID: \"Excel.Application\"";
+        // An office that starts and never answers: the connect limit (30 s)
+        // ends the wait, and the hung process is killed.
+        QTest::newRow("office hangs at start")
+            << "hangs" << "LibreOffice Calc did not answer in 30 seconds, ProgID: \"Excel.Application\"";
     }
     void officeMissing()
     {
@@ -165,7 +169,7 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir program;
         QVERIFY(program.isValid());
-        if (install == QLatin1String("exits")) {
+        if (install != QLatin1String("empty")) {
             // The installed office's files, but an office program that ends
             // at once without answering.
             const QDir real(orvel::libreOfficeProgramDir());
@@ -175,7 +179,7 @@ private slots:
             }
             QFile fake(program.filePath(QStringLiteral("soffice.bin")));
             QVERIFY(fake.open(QIODevice::WriteOnly));
-            fake.write("#!/bin/sh\nexit 1\n");
+            fake.write(install == QLatin1String("exits") ? "#!/bin/sh\nexit 1\n" : "#!/bin/sh\nexec sleep 600\n");
             fake.close();
             QVERIFY(fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
