@@ -18,6 +18,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_orvel [runs]
 #include "BenchTiming.h"
 #include "FileDialogs.h"
+#include "DeclarationSamples.h"
 #include "GuiTest.h"
 #include "HttpTestServer.h"
 #include "LibreOfficeCalc.h"
@@ -257,21 +258,7 @@ void fillVat(Tnds *f, TForm1 *form1)
     form1->lastTaxResult = 21.24;
     f->hide();
     f->show();
-    f->Edit1->setText(QStringLiteral("СИДОРОВ"));
-    f->Edit2->setText(QStringLiteral("ПЁТР"));
-    f->Edit3->setText(QStringLiteral("АЛЕКСАНДРОВИЧ"));
-    f->tele->setText(QStringLiteral("8(495)123-4567"));
-    f->inn->setText(QStringLiteral("771234567890"));
-    f->korect->setText(QStringLiteral("001"));
-    f->period->setText(QStringLiteral("21"));
-    f->god->setText(QStringLiteral("2010"));
-    f->ComboBox1->setCurrentIndex(0);
-    f->ok1->setText(QStringLiteral("52"));
-    f->ok2->setText(QStringLiteral("11"));
-    f->ok3->setText(QStringLiteral("04"));
-    f->fns->setText(QStringLiteral("7701"));
-    f->okato->setText(QStringLiteral("45286555000"));
-    f->kbk->setText(QStringLiteral("18210301000011000110"));
+    orveltest::fillVatWindow(f);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The VAT declaration window: its fields, the amounts it takes from the tax
 // tab, and the declaration run as the spreadsheet application sees it.
+#include "DeclarationSamples.h"
 #include "DeclarationFixture.h"
 #include "MaskEdit.h"
 #include "Startup.h"
@@ -37,21 +38,7 @@ class TestTnds : public QObject {
     void fillAll()
     {
         Tnds *f = nds();
-        f->Edit1->setText(QStringLiteral("СИДОРОВ"));
-        f->Edit2->setText(QStringLiteral("ПЁТР"));
-        f->Edit3->setText(QStringLiteral("АЛЕКСАНДРОВИЧ"));
-        f->tele->setText(QStringLiteral("8(495)123-4567"));
-        f->inn->setText(QStringLiteral("771234567890"));
-        f->korect->setText(QStringLiteral("001"));
-        f->period->setText(QStringLiteral("21"));
-        f->god->setText(QStringLiteral("2010"));
-        f->ComboBox1->setCurrentIndex(0);
-        f->ok1->setText(QStringLiteral("52"));
-        f->ok2->setText(QStringLiteral("11"));
-        f->ok3->setText(QStringLiteral("04"));
-        f->fns->setText(QStringLiteral("7701"));
-        f->okato->setText(QStringLiteral("45286555000"));
-        f->kbk->setText(QStringLiteral("18210301000011000110"));
+        fillVatWindow(f);
     }
 
     // One declaration run into target; returns the transcript with the progress steps.
