@@ -50,6 +50,7 @@ void TForm1::buildFrame()
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
 
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     QMenu *n1 = menuBar()->addMenu(QStringLiteral("?"));
     n1->setObjectName(QStringLiteral("N1"));
     N2 = n1->addAction(QStringLiteral("О программе"));

@@ -118,6 +118,7 @@ private slots:
         QVERIFY(w.form1->sSkinManager1.isActive());
         QVERIFY(pages->tabBar()->width() >= pages->tabBar()->sizeHint().width());
         QCOMPARE(child<QLabel>(w.form1, "Label5")->text(), QStringLiteral("Студия Kestrin"));
+        QCOMPARE(child<QMenuBar>(w.form1, "MainMenu1"), w.form1->menuBar());
         const QList<QAction *> menu = w.form1->menuBar()->actions();
         QCOMPARE(menu.size(), 1);
         QCOMPARE(menu[0]->text(), QStringLiteral("?"));
