@@ -160,4 +160,5 @@ private:
     std::unique_ptr<orvel::HotKeys> m_hotKeys;
     bool m_shownOnce = false;
     int m_lastPage = 0;
+    bool m_chooserChanged = false; // ComboBox3's selection changed since the last pick
 };
