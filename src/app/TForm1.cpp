@@ -5,12 +5,12 @@
 #include "LinkLabel.h"
 #include "Maker.h"
 #include "Paths.h"
+#include "RateDocument.h"
 #include "TcpProbe.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,8 +102,8 @@ void TForm1::FormCreate()
 {
     sSkinManager1.skinDirectory = orvel::programFolder() + QLatin1Char('/');
     sSkinManager1.setActive(true);
-    if (QFileInfo::exists(QStringLiteral("cbr.xml")))
-        GetCurrencyList(QStringLiteral("cbr.xml"));
+    if (orvel::isRateFile(orvel::rateCacheFile()))
+        GetCurrencyList(orvel::rateCacheFile());
     m_hotKeys = std::make_unique<orvel::HotKeys>(this, [this](int id) { deliverHotKey(id); });
     for (int id = 1; id <= 5; ++id)
         m_hotKeys->registerKey(id, id);
