@@ -58,6 +58,11 @@ void TForm1::buildFrame()
     N3 = n1->addAction(QStringLiteral("Выход"));
     N3->setObjectName(QStringLiteral("N3"));
     orvel::onEvent(N2, &QAction::triggered, this, [this] { N2Click(); });
+
+    m_hotKeyRetry = new QTimer(this);
+    m_hotKeyRetry->setSingleShot(true);
+    m_hotKeyRetry->setInterval(20);
+    connect(m_hotKeyRetry, &QTimer::timeout, this, [this] { deliverWaitingHotKeys(); });
     orvel::onEvent(N3, &QAction::triggered, this, [this] { N3Click(); });
 
     auto *central = new QWidget(this);
@@ -134,13 +139,27 @@ void TForm1::FormShow()
 
 void TForm1::deliverHotKey(int id)
 {
+    m_waitingHotKeys.push_back(id);
+    deliverWaitingHotKeys();
+}
+
+void TForm1::deliverWaitingHotKeys()
+{
     // A hot key never interrupts a running handler: while one is running (for
-    // instance with its message box open), the key waits until it has ended.
-    if (orvel::runningHandlers() > 0) {
-        QTimer::singleShot(20, this, [this, id] { deliverHotKey(id); });
-        return;
+    // instance with its message box open), the keys wait in one queue until
+    // it has ended, and then act in the order they came. A key that comes
+    // meanwhile joins the queue behind them. The handler of a key may run a
+    // box of its own; the keys behind it wait for that one too.
+    while (!m_waitingHotKeys.empty()) {
+        if (orvel::runningHandlers() > 0) {
+            if (!m_hotKeyRetry->isActive())
+                m_hotKeyRetry->start();
+            return;
+        }
+        const int id = m_waitingHotKeys.front();
+        m_waitingHotKeys.pop_front();
+        orvel::runHandler(this, [this, id] { HotKey(id); });
     }
-    orvel::runHandler(this, [this, id] { HotKey(id); });
 }
 
 void TForm1::HotKey(int id)

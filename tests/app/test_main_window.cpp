@@ -1,7 +1,9 @@
 // The main window as a person meets it: start-up, tabs, function keys, and the
 // tax calculator with its error boxes.
 #include "AppFixture.h"
+#include "ErrorBox.h"
 #include "GuiTest.h"
+#include "HttpTestServer.h"
 #include "RateTable.h"
 #include "Startup.h"
 #include "TForm1.h"
@@ -22,9 +24,13 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QShortcut>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 using namespace orveltest;
+
+static const QString kServerWarning =
+    QStringLiteral("Невозможно подключится к серверу. Orvel конвертирует по старым котировкам.");
 
 // Stands in for the desktop's browser and mail program: records what the
 // program asked to open.
@@ -359,6 +365,47 @@ private slots:
         w.form2->hide();
         w.form1->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.form1));
+    }
+
+    // Function keys that come while a handler runs (its error box is open)
+    // wait for it and then act in the order they came, ahead of a key that
+    // comes after the box.
+    void keysDuringBox()
+    {
+        auto *pages = child<QTabWidget>(w.form1, "PageControl1");
+        pages->setCurrentIndex(0);
+        QSignalSpy shown(pages, &QTabWidget::currentChanged);
+        QMap<QString, QShortcut *> keys;
+        for (QShortcut *s : w.form1->findChildren<QShortcut *>())
+            keys[s->key().toString()] = s;
+        QCOMPARE(keys.size(), 5);
+        // What the platform does for a press of the key.
+        const auto press = [&](const char *key) { emit keys[QString::fromLatin1(key)]->activated(); };
+
+        child<QLineEdit>(w.form1, "Edit1")->setText(QStringLiteral("abc"));
+        int pageWhileOpen = -1;
+        bool sawBox = false;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+            sawBox = true;
+            press("F2");
+            press("F3");
+            QTest::qWait(50);
+            pageWhileOpen = pages->currentIndex();
+            qobject_cast<QMessageBox *>(QApplication::activeModalWidget())->accept();
+        });
+        click(w.form1, "Button1");
+        QVERIFY(sawBox);
+        QCOMPARE(pageWhileOpen, 0);
+        press("F5");
+        QTRY_COMPARE(pages->currentIndex(), 4);
+        QTest::qWait(50); // nothing more comes
+        QList<int> order;
+        for (const QList<QVariant> &args : shown)
+            order << args.at(0).toInt();
+        QCOMPARE(order, (QList<int>{1, 2, 4}));
+        child<QLineEdit>(w.form1, "Edit1")->setText(QStringLiteral("0"));
+        pages->setCurrentIndex(0);
     }
 };
 
