@@ -352,19 +352,69 @@ private slots:
         QCOMPARE(w.form1->lastEnteredAmount, lastAmount);
     }
 
-    // "Выход" ends the run even while the about window is open.
-    void exitWithAboutOpen()
+    // "Выход" ends the run even while another window is open.
+    void exitWithWindowOpen_data()
     {
-        w.form1->N2->trigger();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form2));
+        QTest::addColumn<QString>("window");
+        QTest::newRow("about window") << "about";
+        QTest::newRow("VAT declaration") << "nds";
+        QTest::newRow("simplified declaration") << "null1";
+    }
+    void exitWithWindowOpen()
+    {
+        QFETCH(QString, window);
+        QWidget *open = window == QLatin1String("about") ? static_cast<QWidget *>(w.form2)
+                        : window == QLatin1String("nds") ? static_cast<QWidget *>(w.nds)
+                                                         : static_cast<QWidget *>(w.null1);
+        open->show();
+        QVERIFY(QTest::qWaitForWindowExposed(open));
         QTimer::singleShot(0, w.form1->N3, &QAction::trigger);
         QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // only if it hangs
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!w.form1->isVisible());
         // Back to a shown main window for whatever runs next.
-        w.form2->hide();
+        open->hide();
         w.form1->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.form1));
+    }
+
+    // The error box adds "." unless the message ends with "." or with a
+    // character that comes before "." in code order.
+    void errorBoxText_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << "Floating point overflow" << "Floating point overflow.";
+        QTest::newRow("ends with .") << "No active document." << "No active document.";
+        QTest::newRow("ends with -") << "8(495)123-" << "8(495)123-";
+        QTest::newRow("ends with a blank") << "Ошибка " << "Ошибка ";
+        QTest::newRow("ends with /") << "C:/" << "C:/.";
+        QTest::newRow("ends with a letter") << "Выберите валюты" << "Выберите валюты.";
+        QTest::newRow("empty") << "" << ".";
+    }
+    void errorBoxText()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, text);
+        QCOMPARE(orvel::errorBoxText(message), text);
+    }
+
+    // F4 twice: the converter's show action runs once (with the bank out of
+    // reach it shows its warning and then the missing cache once); the
+    // second F4 finds the tab active and does nothing.
+    void f4Twice()
+    {
+        auto *pages = child<QTabWidget>(w.form1, "PageControl1");
+        pages->setCurrentIndex(0);
+        w.form1->probeHost = QStringLiteral("127.0.0.1");
+        w.form1->probePort = QString::number(closedPort());
+        ModalWatcher boxes;
+        QTest::keyClick(w.form1, Qt::Key_F4);
+        QCOMPARE(pages->currentIndex(), 3);
+        QTest::keyClick(w.form1, Qt::Key_F4);
+        QCOMPARE(pages->currentIndex(), 3);
+        QCOMPARE(boxes.texts(), (QStringList{kServerWarning, "No active document."}));
+        pages->setCurrentIndex(0);
     }
 
     // Function keys that come while a handler runs (its error box is open)
