@@ -58,12 +58,13 @@ void TForm1::buildFrame()
     N3 = n1->addAction(QStringLiteral("Выход"));
     N3->setObjectName(QStringLiteral("N3"));
     orvel::onEvent(N2, &QAction::triggered, this, [this] { N2Click(); });
+    orvel::onEvent(N3, &QAction::triggered, this, [this] { N3Click(); });
 
+    // Looks again whether the handler that holds up the hot keys has ended.
     m_hotKeyRetry = new QTimer(this);
     m_hotKeyRetry->setSingleShot(true);
     m_hotKeyRetry->setInterval(20);
     connect(m_hotKeyRetry, &QTimer::timeout, this, [this] { deliverWaitingHotKeys(); });
-    orvel::onEvent(N3, &QAction::triggered, this, [this] { N3Click(); });
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
