@@ -5,12 +5,12 @@
 #include "LinkLabel.h"
 #include "Maker.h"
 #include "Paths.h"
+#include "RateDocument.h"
 #include "TcpProbe.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,6 +50,7 @@ void TForm1::buildFrame()
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
 
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     QMenu *n1 = menuBar()->addMenu(QStringLiteral("?"));
     n1->setObjectName(QStringLiteral("N1"));
     N2 = n1->addAction(QStringLiteral("О программе"));
@@ -58,6 +59,12 @@ void TForm1::buildFrame()
     N3->setObjectName(QStringLiteral("N3"));
     orvel::onEvent(N2, &QAction::triggered, this, [this] { N2Click(); });
     orvel::onEvent(N3, &QAction::triggered, this, [this] { N3Click(); });
+
+    // Looks again whether the handler that holds up the hot keys has ended.
+    m_hotKeyRetry = new QTimer(this);
+    m_hotKeyRetry->setSingleShot(true);
+    m_hotKeyRetry->setInterval(20);
+    connect(m_hotKeyRetry, &QTimer::timeout, this, [this] { deliverWaitingHotKeys(); });
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -101,8 +108,8 @@ void TForm1::FormCreate()
 {
     sSkinManager1.skinDirectory = orvel::programFolder() + QLatin1Char('/');
     sSkinManager1.setActive(true);
-    if (QFileInfo::exists(QStringLiteral("cbr.xml")))
-        GetCurrencyList(QStringLiteral("cbr.xml"));
+    if (orvel::isRateFile(orvel::rateCacheFile()))
+        GetCurrencyList(orvel::rateCacheFile());
     m_hotKeys = std::make_unique<orvel::HotKeys>(this, [this](int id) { deliverHotKey(id); });
     for (int id = 1; id <= 5; ++id)
         m_hotKeys->registerKey(id, id);
@@ -133,13 +140,27 @@ void TForm1::FormShow()
 
 void TForm1::deliverHotKey(int id)
 {
+    m_waitingHotKeys.push_back(id);
+    deliverWaitingHotKeys();
+}
+
+void TForm1::deliverWaitingHotKeys()
+{
     // A hot key never interrupts a running handler: while one is running (for
-    // instance with its message box open), the key waits until it has ended.
-    if (orvel::runningHandlers() > 0) {
-        QTimer::singleShot(20, this, [this, id] { deliverHotKey(id); });
-        return;
+    // instance with its message box open), the keys wait in one queue until
+    // it has ended, and then act in the order they came. A key that comes
+    // meanwhile joins the queue behind them. The handler of a key may run a
+    // box of its own; the keys behind it wait for that one too.
+    while (!m_waitingHotKeys.empty()) {
+        if (orvel::runningHandlers() > 0) {
+            if (!m_hotKeyRetry->isActive())
+                m_hotKeyRetry->start();
+            return;
+        }
+        const int id = m_waitingHotKeys.front();
+        m_waitingHotKeys.pop_front();
+        orvel::runHandler(this, [this, id] { HotKey(id); });
     }
-    orvel::runHandler(this, [this, id] { HotKey(id); });
 }
 
 void TForm1::HotKey(int id)

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QMainWindow>
 
+#include <deque>
 #include <memory>
 
 class QAction;
@@ -19,6 +20,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QTimer;
 
 namespace orvel {
 class HotKeys;
@@ -154,10 +156,16 @@ private:
     void buildConverterTab();
     void buildKeypadTab();
     void deliverHotKey(int id);
+    void deliverWaitingHotKeys();
     void keypadDigit(QChar digit);
     void keypadOperation(QChar op);
 
     std::unique_ptr<orvel::HotKeys> m_hotKeys;
+    // Hot keys that came while a handler was running, in the order they came,
+    // and the timer that looks again whether it has ended.
+    std::deque<int> m_waitingHotKeys;
+    QTimer *m_hotKeyRetry = nullptr;
     bool m_shownOnce = false;
     int m_lastPage = 0;
+    bool m_chooserChanged = false; // ComboBox3's selection changed since the last pick
 };

@@ -131,12 +131,13 @@ int readInteger(const QString &text)
     bool negative = false;
     if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
         negative = text[i++] == QLatin1Char('-');
+    // "$" or "0x", with a small x, starts hexadecimal digits: "0X10" is not
+    // integer text. The digits themselves may be of either case.
     int base = 10;
     if (i < n && text[i] == QLatin1Char('$')) {
         base = 16;
         ++i;
-    } else if (i + 1 < n && text[i] == QLatin1Char('0')
-               && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+    } else if (i + 1 < n && text[i] == QLatin1Char('0') && text[i + 1] == QLatin1Char('x')) {
         base = 16;
         i += 2;
     }

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using orvel::named;
 
 void TForm1::buildChooser()
@@ -35,8 +37,15 @@ void TForm1::buildChooser()
         pageLayout->addStretch(1);
     }
 
-    // Only a choice the user makes counts, not the program setting the list.
-    orvel::onEvent(ComboBox3, &QComboBox::activated, this, [this] { ComboBox3Change(); });
+    // Only a choice the user makes counts, not the program setting the list,
+    // and only one that changes the selection: picking the item already
+    // chosen keeps a rate typed since. A pick that changes the selection
+    // reports the change first, then the pick.
+    connect(ComboBox3, &QComboBox::currentIndexChanged, this, [this] { m_chooserChanged = true; });
+    connect(ComboBox3, &QComboBox::activated, this, [this] {
+        if (std::exchange(m_chooserChanged, false))
+            orvel::runHandler(this, [this] { ComboBox3Change(); });
+    });
     orvel::onEvent(Button28, &QPushButton::clicked, this, [this] { Button28Click(); });
 }
 

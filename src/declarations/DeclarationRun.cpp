@@ -81,8 +81,8 @@ void showDeclarationDone(QWidget *owner)
 }
 
 namespace {
-QString ask(QWidget *owner, FileDialogRequest::Kind kind, const char *name, const QString &filter,
-            const QString &suffix, QString &lastFileName)
+FileDialogRequest request(FileDialogRequest::Kind kind, const char *name, const QString &filter,
+                          const QString &suffix, const QString &lastFileName)
 {
     FileDialogRequest r;
     r.kind = kind;
@@ -90,6 +90,11 @@ QString ask(QWidget *owner, FileDialogRequest::Kind kind, const char *name, cons
     r.filter = filter;
     r.defaultSuffix = suffix;
     r.fileName = lastFileName;
+    return r;
+}
+
+QString ask(QWidget *owner, const FileDialogRequest &r, QString &lastFileName)
+{
     const QString chosen = runFileDialog(owner, r);
     if (!chosen.isEmpty())
         lastFileName = chosen;
@@ -99,20 +104,30 @@ QString ask(QWidget *owner, FileDialogRequest::Kind kind, const char *name, cons
 
 QString askTargetWorkbook(QWidget *owner, QString &lastFileName)
 {
-    return ask(owner, FileDialogRequest::Save, "SaveDialog1", QStringLiteral("Книга Excel 97-2003|*.xls"),
-               QStringLiteral("xls"), lastFileName);
+    // The copy of the template replaces the chosen workbook: the dialog asks.
+    return ask(owner,
+               request(FileDialogRequest::Save, "SaveDialog1", QStringLiteral("Книга Excel 97-2003|*.xls"),
+                       QStringLiteral("xls"), lastFileName),
+               lastFileName);
 }
 
 QString askProfileToSave(QWidget *owner, QString &lastFileName)
 {
-    return ask(owner, FileDialogRequest::Save, "SaveDialog2", QStringLiteral("Профайл декларации|*.ini"),
-               QStringLiteral("ini"), lastFileName);
+    // Saving adds the sections to the chosen file and keeps the rest of it,
+    // so there is nothing to ask.
+    FileDialogRequest r = request(FileDialogRequest::Save, "SaveDialog2",
+                                  QStringLiteral("Профайл декларации|*.ini"), QStringLiteral("ini"), lastFileName);
+    r.confirmOverwrite = false;
+    return ask(owner, r, lastFileName);
 }
 
 QString askProfileToOpen(QWidget *owner, QString &lastFileName)
 {
-    return ask(owner, FileDialogRequest::Open, "OpenDialog1", QStringLiteral("Профайл декларации|*.ini"),
-               QStringLiteral("ini"), lastFileName);
+    // A name that does not exist reads as an empty profile: every field empties.
+    FileDialogRequest r = request(FileDialogRequest::Open, "OpenDialog1",
+                                  QStringLiteral("Профайл декларации|*.ini"), QStringLiteral("ini"), lastFileName);
+    r.mustExist = false;
+    return ask(owner, r, lastFileName);
 }
 
 void saveDeclarationProfile(const QString &path, const std::vector<ProfileField> &fields)

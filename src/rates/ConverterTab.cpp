@@ -46,8 +46,28 @@ private:
     QComboBox *m_box;
 };
 
+// Whether a key types its text into a line edit, by the rule the line edit
+// itself applies: Ctrl and Ctrl+Shift are shortcuts, and text that starts with
+// a control character (Backspace, Delete, Return, Escape, Ctrl+letter on X11)
+// edits or does nothing, but types nothing.
+bool typesText(const QKeyEvent &key)
+{
+    const QString text = key.text();
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers mods = key.modifiers();
+    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse
+           || (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
+}
+
 // Runs every typed character of the amount field through the window's key
-// filter. Keys that type nothing (arrows, Delete, Tab) pass untouched.
+// filter. Keys that type nothing (arrows, Backspace, Delete, Tab, shortcuts)
+// edit as usual.
 class TypedKeyFilter : public QObject {
 public:
     TypedKeyFilter(TForm1 *form, QObject *parent) : QObject(parent), m_form(form) {}
@@ -55,20 +75,17 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        QString typed;
         if (event->type() == QEvent::KeyPress) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-                return false;
-            const QString text = key->text();
-            for (const QChar c : text)
-                if (!m_form->Edit10KeyPress(c))
-                    return true; // discarded
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (typesText(*key))
+                typed = key->text();
         } else if (event->type() == QEvent::InputMethod) {
-            const QString text = static_cast<QInputMethodEvent *>(event)->commitString();
-            for (const QChar c : text)
-                if (!m_form->Edit10KeyPress(c))
-                    return true;
+            typed = static_cast<QInputMethodEvent *>(event)->commitString();
         }
+        for (const QChar c : typed)
+            if (!m_form->Edit10KeyPress(c))
+                return true; // discarded
         return QObject::eventFilter(watched, event);
     }
 

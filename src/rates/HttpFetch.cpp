@@ -1,5 +1,7 @@
 #include "HttpFetch.h"
 
+#include <QFile>
+
 #include <curl/curl.h>
 
 #include <memory>
@@ -64,6 +66,7 @@ std::optional<QByteArray> httpGet(const QString &url, const FetchLimits &limits,
     CURL *c = easy.get();
 
     const QByteArray u = url.toUtf8();
+    const QByteArray caFile = QFile::encodeName(limits.caFile);
     const QByteArray agent = userAgent().toUtf8();
     Sink sink;
     sink.limit = limits.maxBytes;
@@ -83,7 +86,11 @@ std::optional<QByteArray> httpGet(const QString &url, const FetchLimits &limits,
         && curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L) == CURLE_OK
         && curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "") == CURLE_OK
         && curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &writeBody) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
+        && curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink) == CURLE_OK
+        // The bank's certificate must be valid and name the host.
+        && curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK
+        && curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK
+        && (caFile.isEmpty() || curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData()) == CURLE_OK);
     if (!setUp)
         return fail(QStringLiteral("cannot set up the request"));
 

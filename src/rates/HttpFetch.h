@@ -11,6 +11,10 @@ struct FetchLimits {
     long connectTimeoutMs = 5000;
     long totalTimeoutMs = 20000;
     qint64 maxBytes = 4 * 1024 * 1024;
+    // For tests: a PEM file of the certificate authorities that https
+    // answers are checked against. Empty, as the program leaves it: the
+    // system's store (ca-certificates). Certificates are always checked.
+    QString caFile;
 };
 
 // The User-Agent every request carries: a browser-style string that also

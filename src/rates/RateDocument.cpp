@@ -134,6 +134,9 @@ std::optional<QByteArray> loadBytes(const QString &location)
             return std::nullopt;
         bytes = std::move(*body);
     } else {
+        // Opening a pipe would wait for a writer; a folder holds no document.
+        if (!isRateFile(location))
+            return std::nullopt;
         QFile file(location);
         if (!file.open(QIODevice::ReadOnly))
             return std::nullopt;
@@ -342,6 +345,8 @@ void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
 }
 
 } // namespace
+
+bool isRateFile(const QString &path) { return QFileInfo(path).isFile(); }
 
 bool isUrl(const QString &location)
 {

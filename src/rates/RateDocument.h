@@ -38,6 +38,11 @@ public:
 // The name of the rate cache, relative to the working directory.
 inline QString rateCacheFile() { return QStringLiteral("cbr.xml"); }
 
+// Whether path names a file a read can load: a regular file or a link to one.
+// A folder or a pipe of the cache's name is no cache; wherever Orvel looks
+// for the cache it takes them for a missing file.
+bool isRateFile(const QString &path);
+
 // True for an "http://" or "https://" location; anything else is a file name.
 bool isUrl(const QString &location);
 

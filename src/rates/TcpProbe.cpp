@@ -11,7 +11,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace orvel {
 
@@ -21,22 +25,64 @@ struct AddrInfoDeleter {
     void operator()(addrinfo *a) const { freeaddrinfo(a); }
 };
 
+using Clock = std::chrono::steady_clock;
+
+// What a lookup thread leaves for the attempt that started it. Both hold it,
+// so a thread that ends after the attempt gave up writes to nothing freed.
+struct LookupResult {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::optional<std::uint32_t> address;
+};
+
+// Runs the lookup on a thread of its own and waits for it until the
+// deadline. The thread takes copies of the lookup and the name, so it needs
+// nothing of the probe however late it ends. Returns 0 with the address,
+// EHOSTUNREACH for a name not found, ETIMEDOUT when the deadline came first,
+// or the reason no thread could be started.
+int lookupWithin(const HostLookup &lookup, const std::string &host, Clock::time_point deadline,
+                 in_addr_t &address)
+{
+    auto result = std::make_shared<LookupResult>();
+    try {
+        std::thread([result, lookup, host] {
+            std::optional<std::uint32_t> found;
+            try {
+                found = lookup(host);
+            } catch (...) {
+                // A lookup that fails in any way finds nothing.
+            }
+            const std::lock_guard<std::mutex> lock(result->mutex);
+            result->address = found;
+            result->finished = true;
+            result->done.notify_all();
+        }).detach();
+    } catch (const std::system_error &e) {
+        return e.code().value() ? e.code().value() : EAGAIN;
+    }
+    std::unique_lock<std::mutex> lock(result->mutex);
+    if (!result->done.wait_until(lock, deadline, [&result] { return result->finished; }))
+        return ETIMEDOUT;
+    if (!result->address)
+        return EHOSTUNREACH;
+    address = *result->address;
+    return 0;
+}
+
 // The host as a dotted IPv4 address when it starts with a digit, looked up
-// by name otherwise. A failed lookup gives INADDR_NONE, which no connection
-// reaches.
-in_addr_t hostAddress(const QString &host)
+// by name otherwise. A failed lookup leaves no address: the connection
+// fails with the returned error.
+int hostAddress(const QString &host, const HostLookup &lookup, Clock::time_point deadline, in_addr_t &address)
 {
     const QByteArray h = host.toLocal8Bit();
-    if (!host.isEmpty() && host.at(0).isDigit())
-        return inet_addr(h.constData());
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (getaddrinfo(h.constData(), nullptr, &hints, &found) != 0 || !found)
-        return INADDR_NONE;
-    std::unique_ptr<addrinfo, AddrInfoDeleter> guard(found);
-    return reinterpret_cast<const sockaddr_in *>(found->ai_addr)->sin_addr.s_addr;
+    if (!host.isEmpty() && host.at(0).isDigit()) {
+        address = inet_addr(h.constData());
+        return address == INADDR_NONE ? EHOSTUNREACH : 0;
+    }
+    if (!lookup)
+        return EHOSTUNREACH;
+    return lookupWithin(lookup, h.toStdString(), deadline, address);
 }
 
 // The port as a service name, or else as a decimal number.
@@ -61,9 +107,9 @@ bool setBlocking(int fd, bool blocking)
     return fcntl(fd, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
 }
 
-// Connects within timeoutMs: a non-blocking connect waited for with poll.
+// Connects by the deadline: a non-blocking connect waited for with poll.
 // Returns 0 or the error number.
-int connectWithin(int fd, const sockaddr_in &address, int timeoutMs)
+int connectWithin(int fd, const sockaddr_in &address, Clock::time_point deadline)
 {
     if (!setBlocking(fd, false))
         return errno;
@@ -72,10 +118,8 @@ int connectWithin(int fd, const sockaddr_in &address, int timeoutMs)
         error = errno;
         if (error == EINPROGRESS || error == EINTR) {
             error = ETIMEDOUT;
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
             for (;;) {
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now());
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
                 if (left.count() <= 0)
                     break;
                 pollfd p{fd, POLLOUT, 0};
@@ -100,6 +144,18 @@ int connectWithin(int fd, const sockaddr_in &address, int timeoutMs)
 }
 
 } // namespace
+
+std::optional<std::uint32_t> systemHostLookup(const std::string &host)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+        return std::nullopt;
+    std::unique_ptr<addrinfo, AddrInfoDeleter> guard(found);
+    return reinterpret_cast<const sockaddr_in *>(found->ai_addr)->sin_addr.s_addr;
+}
 
 TcpProbe::~TcpProbe() { Close(); }
 
@@ -146,12 +202,14 @@ void TcpProbe::open()
 
 void TcpProbe::connectSocket()
 {
+    // The lookup and the connection share the attempt's limit.
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(connectTimeoutMs);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = hostAddress(RemoteHost);
     address.sin_port = portNumber(RemotePort);
-    const int error = address.sin_addr.s_addr == INADDR_NONE ? EHOSTUNREACH
-                                                             : connectWithin(m_fd, address, connectTimeoutMs);
+    int error = hostAddress(RemoteHost, Lookup, deadline, address.sin_addr.s_addr);
+    if (error == 0)
+        error = connectWithin(m_fd, address, deadline);
     if (error == 0) {
         m_connected = true;
         if (OnConnect)

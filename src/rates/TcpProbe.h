@@ -4,15 +4,30 @@
 // ever passes over it.
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace orvel {
+
+// Looks a host name up: its IPv4 address in network byte order, or nothing
+// when the name is not found.
+using HostLookup = std::function<std::optional<std::uint32_t>(const std::string &host)>;
+
+// The system's resolver (getaddrinfo), which sets no time limit of its own.
+std::optional<std::uint32_t> systemHostLookup(const std::string &host);
 
 class TcpProbe {
 public:
     QString RemoteHost;
     QString RemotePort;
+    // One connection attempt, the name lookup included, ends within this.
     int connectTimeoutMs = 5000;
+    // How RemoteHost is looked up when it is a name. The lookup runs on a
+    // thread of its own; when the limit passes first, the attempt fails with
+    // ETIMEDOUT and leaves the thread to end by itself.
+    HostLookup Lookup = systemHostLookup;
     std::function<void()> OnConnect;
     std::function<void()> OnError;
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -379,12 +380,13 @@ private slots:
         QCOMPARE(focused->keyPresses(), QList<int>());
     }
 
-    // F5 stays with the client that held it before the start; the other keys work.
-    // A key pressed while a handler is still running (its error box is open)
-    // waits until the handler has ended, then switches the tab.
-    void keyWaitsForRunningHandler()
+    // Keys pressed while a handler is still running (its error box is open)
+    // wait until it has ended, then switch the tabs in the order they were
+    // pressed; a key pressed after the box comes after them.
+    void keysWaitForRunningHandler()
     {
         QCOMPARE(pages()->currentIndex(), 0);
+        QSignalSpy shown(pages(), &QTabWidget::currentChanged);
         child<QLineEdit>(w.form1, "Edit1")->setText(QStringLiteral("abc"));
         bool sawBox = false;
         int pageWhileOpen = -1;
@@ -392,6 +394,7 @@ private slots:
             QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
             sawBox = true;
             focused->type(focused->fkey(2));
+            focused->type(focused->fkey(3));
             settle();
             pageWhileOpen = pages()->currentIndex();
             qobject_cast<QMessageBox *>(QApplication::activeModalWidget())->accept();
@@ -399,12 +402,42 @@ private slots:
         child<QPushButton>(w.form1, "Button1")->click();
         QVERIFY(sawBox);
         QCOMPARE(pageWhileOpen, 0);
-        QTRY_COMPARE(pages()->currentIndex(), 1);
+        focused->type(focused->fkey(1));
+        QTRY_COMPARE(shown.size(), 3);
+        settle(); // nothing more comes
+        QList<int> order;
+        for (const QList<QVariant> &args : shown)
+            order << args.at(0).toInt();
+        QCOMPARE(order, (QList<int>{1, 2, 0}));
         QCOMPARE(focused->keyPresses(), QList<int>());
         child<QLineEdit>(w.form1, "Edit1")->setText(QStringLiteral("0"));
+    }
+
+    // Delete and Backspace edit the converter's amount as usual, as typed on
+    // the keyboard; a letter typed there is discarded.
+    void amountEditingKeys()
+    {
+        ModalWatcher boxes; // the converter's probe finds no bank here
+        pages()->setCurrentIndex(3);
+        xcb_set_input_focus(focused->c, XCB_INPUT_FOCUS_POINTER_ROOT, xcb_window_t(w.form1->winId()),
+                            XCB_CURRENT_TIME);
+        focused->sync();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(w.form1));
+        auto *edit = child<QLineEdit>(w.form1, "Edit10");
+        edit->setFocus();
+        edit->setText(QStringLiteral("123"));
+        edit->setCursorPosition(1);
+        focused->type(focused->keycode(0xffff)); // Delete
+        QTRY_COMPARE(edit->text(), QStringLiteral("13"));
+        focused->type(focused->keycode(0xff08)); // BackSpace
+        QTRY_COMPARE(edit->text(), QStringLiteral("3"));
+        focused->type(focused->keycode('a'));
+        focused->type(focused->keycode('7'));
+        QTRY_COMPARE(edit->text(), QStringLiteral("73"));
         pages()->setCurrentIndex(0);
     }
 
+    // F5 stays with the client that held it before the start; the other keys work.
     void keyHeldByAnotherClient()
     {
         ModalWatcher boxes;

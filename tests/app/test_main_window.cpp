@@ -1,7 +1,9 @@
 // The main window as a person meets it: start-up, tabs, function keys, and the
 // tax calculator with its error boxes.
 #include "AppFixture.h"
+#include "ErrorBox.h"
 #include "GuiTest.h"
+#include "HttpTestServer.h"
 #include "RateTable.h"
 #include "Startup.h"
 #include "TForm1.h"
@@ -22,9 +24,13 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QShortcut>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 using namespace orveltest;
+
+static const QString kServerWarning =
+    QStringLiteral("Невозможно подключится к серверу. Orvel конвертирует по старым котировкам.");
 
 // Stands in for the desktop's browser and mail program: records what the
 // program asked to open.
@@ -118,6 +124,7 @@ private slots:
         QVERIFY(w.form1->sSkinManager1.isActive());
         QVERIFY(pages->tabBar()->width() >= pages->tabBar()->sizeHint().width());
         QCOMPARE(child<QLabel>(w.form1, "Label5")->text(), QStringLiteral("Студия Kestrin"));
+        QCOMPARE(child<QMenuBar>(w.form1, "MainMenu1"), w.form1->menuBar());
         const QList<QAction *> menu = w.form1->menuBar()->actions();
         QCOMPARE(menu.size(), 1);
         QCOMPARE(menu[0]->text(), QStringLiteral("?"));
@@ -345,19 +352,110 @@ private slots:
         QCOMPARE(w.form1->lastEnteredAmount, lastAmount);
     }
 
-    // "Выход" ends the run even while the about window is open.
-    void exitWithAboutOpen()
+    // "Выход" ends the run even while another window is open.
+    void exitWithWindowOpen_data()
     {
-        w.form1->N2->trigger();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form2));
+        QTest::addColumn<QString>("window");
+        QTest::newRow("about window") << "about";
+        QTest::newRow("VAT declaration") << "nds";
+        QTest::newRow("simplified declaration") << "null1";
+    }
+    void exitWithWindowOpen()
+    {
+        QFETCH(QString, window);
+        QWidget *open = window == QLatin1String("about") ? static_cast<QWidget *>(w.form2)
+                        : window == QLatin1String("nds") ? static_cast<QWidget *>(w.nds)
+                                                         : static_cast<QWidget *>(w.null1);
+        open->show();
+        QVERIFY(QTest::qWaitForWindowExposed(open));
         QTimer::singleShot(0, w.form1->N3, &QAction::trigger);
         QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // only if it hangs
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!w.form1->isVisible());
         // Back to a shown main window for whatever runs next.
-        w.form2->hide();
+        open->hide();
         w.form1->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.form1));
+    }
+
+    // The error box adds "." unless the message ends with "." or with a
+    // character that comes before "." in code order.
+    void errorBoxText_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << "Floating point overflow" << "Floating point overflow.";
+        QTest::newRow("ends with .") << "No active document." << "No active document.";
+        QTest::newRow("ends with -") << "8(495)123-" << "8(495)123-";
+        QTest::newRow("ends with a blank") << "Ошибка " << "Ошибка ";
+        QTest::newRow("ends with /") << "C:/" << "C:/.";
+        QTest::newRow("ends with a letter") << "Выберите валюты" << "Выберите валюты.";
+        QTest::newRow("empty") << "" << ".";
+    }
+    void errorBoxText()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, text);
+        QCOMPARE(orvel::errorBoxText(message), text);
+    }
+
+    // F4 twice: the converter's show action runs once (with the bank out of
+    // reach it shows its warning and then the missing cache once); the
+    // second F4 finds the tab active and does nothing.
+    void f4Twice()
+    {
+        auto *pages = child<QTabWidget>(w.form1, "PageControl1");
+        pages->setCurrentIndex(0);
+        w.form1->probeHost = QStringLiteral("127.0.0.1");
+        w.form1->probePort = QString::number(closedPort());
+        ModalWatcher boxes;
+        QTest::keyClick(w.form1, Qt::Key_F4);
+        QCOMPARE(pages->currentIndex(), 3);
+        QTest::keyClick(w.form1, Qt::Key_F4);
+        QCOMPARE(pages->currentIndex(), 3);
+        QCOMPARE(boxes.texts(), (QStringList{kServerWarning, "No active document."}));
+        pages->setCurrentIndex(0);
+    }
+
+    // Function keys that come while a handler runs (its error box is open)
+    // wait for it and then act in the order they came, ahead of a key that
+    // comes after the box.
+    void keysDuringBox()
+    {
+        auto *pages = child<QTabWidget>(w.form1, "PageControl1");
+        pages->setCurrentIndex(0);
+        QSignalSpy shown(pages, &QTabWidget::currentChanged);
+        QMap<QString, QShortcut *> keys;
+        for (QShortcut *s : w.form1->findChildren<QShortcut *>())
+            keys[s->key().toString()] = s;
+        QCOMPARE(keys.size(), 5);
+        // What the platform does for a press of the key.
+        const auto press = [&](const char *key) { emit keys[QString::fromLatin1(key)]->activated(); };
+
+        child<QLineEdit>(w.form1, "Edit1")->setText(QStringLiteral("abc"));
+        int pageWhileOpen = -1;
+        bool sawBox = false;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+            sawBox = true;
+            press("F2");
+            press("F3");
+            QTest::qWait(50);
+            pageWhileOpen = pages->currentIndex();
+            qobject_cast<QMessageBox *>(QApplication::activeModalWidget())->accept();
+        });
+        click(w.form1, "Button1");
+        QVERIFY(sawBox);
+        QCOMPARE(pageWhileOpen, 0);
+        press("F5");
+        QTRY_COMPARE(pages->currentIndex(), 4);
+        QTest::qWait(50); // nothing more comes
+        QList<int> order;
+        for (const QList<QVariant> &args : shown)
+            order << args.at(0).toInt();
+        QCOMPARE(order, (QList<int>{1, 2, 4}));
+        child<QLineEdit>(w.form1, "Edit1")->setText(QStringLiteral("0"));
+        pages->setCurrentIndex(0);
     }
 };
 

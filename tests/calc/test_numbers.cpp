@@ -109,6 +109,9 @@ private slots:
         QTest::newRow("plus") << "+5" << true << 5;
         QTest::newRow("dollar hex") << "$1F" << true << 31;
         QTest::newRow("0x hex") << "0x10" << true << 16;
+        QTest::newRow("hex digits either case") << "0xaF" << true << 175;
+        // Only "$" and "0x" start hexadecimal digits.
+        QTest::newRow("0X is not a prefix") << "0X10" << false << 0;
         QTest::newRow("max") << "2147483647" << true << 2147483647;
         QTest::newRow("min") << "-2147483648" << true << int(-2147483647 - 1);
         QTest::newRow("too big") << "2147483648" << false << 0;

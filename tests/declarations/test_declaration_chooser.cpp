@@ -6,12 +6,14 @@
 #include "Tnds.h"
 #include "Tnull1.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 using namespace orveltest;
@@ -35,6 +37,19 @@ class TestDeclarationChooser : public QObject {
         list()->setFocus();
         for (int i = 0; i <= index; ++i)
             QTest::keyClick(list(), Qt::Key_Down);
+        QCOMPARE(list()->currentIndex(), index);
+    }
+
+    // Picks the item the list already shows, from its open list with Return.
+    void chooseAgain()
+    {
+        const int index = list()->currentIndex();
+        list()->showPopup();
+        QAbstractItemView *view = list()->view();
+        QTRY_VERIFY(view->isVisible());
+        QCOMPARE(view->currentIndex().row(), index);
+        QTest::keyClick(view, Qt::Key_Return);
+        QTRY_VERIFY(!view->isVisible());
         QCOMPARE(list()->currentIndex(), index);
     }
 
@@ -129,7 +144,14 @@ private slots:
         rate()->setText(QStringLiteral("7"));
         list()->setCurrentIndex(0);
         QCOMPARE(rate()->text(), QStringLiteral("7"));
+        // Picking the item already chosen changes nothing: a rate typed
+        // after the choice stays.
         choose(0);
+        rate()->setText(QStringLiteral("7"));
+        QSignalSpy picks(list(), &QComboBox::activated);
+        chooseAgain();
+        QCOMPARE(picks.count(), 1);
+        QCOMPARE(rate()->text(), QStringLiteral("7"));
         rate()->setText(QStringLiteral("20"));
         amount()->setText(QStringLiteral("100"));
         click(w.form1, "Button28");

@@ -8,6 +8,7 @@
 #include "Tnull1.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 
 using namespace orveltest;
@@ -148,6 +149,8 @@ private slots:
         QCOMPARE(dialogs.requests[0].name, QStringLiteral("SaveDialog2"));
         QCOMPARE(dialogs.requests[1].kind, orvel::FileDialogRequest::Open);
         QCOMPARE(dialogs.requests[1].name, QStringLiteral("OpenDialog1"));
+        QVERIFY(!dialogs.requests[0].confirmOverwrite); // saving merges into the file
+        QVERIFY(!dialogs.requests[1].mustExist);        // a new name empties the fields
         for (const orvel::FileDialogRequest &r : dialogs.requests) {
             QCOMPARE(r.filter, QStringLiteral("Профайл декларации|*.ini"));
             QCOMPARE(r.defaultSuffix, QStringLiteral("ini"));
@@ -271,6 +274,87 @@ private slots:
         QCOMPARE(texts(w.nds, kVatFields), before);
         QCOMPARE(QDir(workDir.path()).entryList(QDir::Files), files);
         QCOMPARE(boxes.texts(), QStringList());
+    }
+
+    // The dialogs as the windows really show them (no hook): the profile's
+    // save dialog takes an existing file without asking, since saving adds
+    // to it; the profile's open dialog takes a name that does not exist,
+    // which empties the fields; the target workbook's save dialog still asks
+    // before an existing workbook is replaced.
+    void dialogsAsShown_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<bool>("fileThere");
+        QTest::addColumn<bool>("asks"); // about the existing file
+        QTest::newRow("SaveDialog2 onto a profile") << "nds" << "Button3" << "SaveDialog2" << true << false;
+        QTest::newRow("OpenDialog1, a new name") << "null1" << "Button4" << "OpenDialog1" << false << false;
+        QTest::newRow("SaveDialog1 onto a workbook") << "nds" << "Button1" << "SaveDialog1" << true << true;
+    }
+    void dialogsAsShown()
+    {
+        QFETCH(QString, which);
+        QFETCH(QString, button);
+        QFETCH(QString, dialog);
+        QFETCH(bool, fileThere);
+        QFETCH(bool, asks);
+        QWidget *win = window(which);
+        const QString path = workDir.filePath(dialog + (dialog == QLatin1String("SaveDialog1") ? ".xls" : ".ini"));
+        QFile::remove(path);
+        const QByteArray before = "[Mine]\r\nText=kept\r\n";
+        if (fileThere)
+            writeFile(path, before);
+        fill(win, fieldsOf(which), 2);
+
+        QStringList seen; // the dialogs, by name
+        QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
+        QFileDialog::FileMode fileMode = QFileDialog::ExistingFile;
+        bool confirms = false;
+        ModalWatcher boxes([&](QWidget *modal) {
+            auto *d = qobject_cast<QFileDialog *>(modal);
+            if (!d)
+                return;
+            if (d->property("answered").toBool()) {
+                d->reject(); // it refused the answer and stayed open
+                return;
+            }
+            d->setProperty("answered", true);
+            seen << d->objectName();
+            acceptMode = d->acceptMode();
+            fileMode = d->fileMode();
+            confirms = !d->testOption(QFileDialog::DontConfirmOverwrite);
+            QCOMPARE(d->defaultSuffix(), dialog == QLatin1String("SaveDialog1") ? "xls" : "ini");
+            d->selectFile(path);
+            // Queued: a box the dialog shows is answered by the next poll.
+            QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+        });
+        click(win, button.toLatin1().constData());
+
+        QCOMPARE(seen, QStringList{dialog});
+        if (asks) {
+            // Asked, answered No: nothing written.
+            QCOMPARE(boxes.texts().size(), 1);
+            QVERIFY2(boxes.texts()[0].contains("already exists"), qPrintable(boxes.texts()[0]));
+            QCOMPARE(readFile(path), before);
+        } else {
+            QCOMPARE(boxes.texts(), QStringList());
+        }
+        if (dialog == QLatin1String("SaveDialog2")) {
+            QCOMPARE(orvel::readProfileString(path, QStringLiteral("Mine"), QStringLiteral("Text")), "kept");
+            QCOMPARE(orvel::readProfileString(path, QStringLiteral("INN"), QStringLiteral("Text")),
+                     w.nds->inn->text());
+        } else if (dialog == QLatin1String("OpenDialog1")) {
+            QVERIFY(!QFileInfo::exists(path));
+            QCOMPARE(w.null1->Edit2->text(), QString());
+            QCOMPARE(w.null1->inn->text(), QString(12, ' '));
+        }
+        // The options behind it.
+        const bool saving = dialog.startsWith(QLatin1String("Save"));
+        QCOMPARE(acceptMode, saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        QCOMPARE(fileMode, QFileDialog::AnyFile);
+        if (saving)
+            QCOMPARE(confirms, asks);
     }
 
     void writeRefused()

@@ -2,9 +2,14 @@
 // A small HTTP server on 127.0.0.1 for the rate tests. It runs in its own
 // thread, because the program fetches synchronously on the test's thread.
 // Connections that send nothing (the connectivity probe) are simply kept.
+// It answers http, or https with a certificate the test gives it.
 #include <QHostAddress>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -29,17 +34,32 @@ public:
         Mode mode = Mode::Normal;
     };
 
-    HttpTestServer()
+    HttpTestServer() : HttpTestServer(QByteArray(), QByteArray()) {}
+
+    // With a certificate and its private key (PEM, an EC key), the server
+    // answers https: each connection starts with the TLS handshake.
+    HttpTestServer(const QByteArray &certificatePem, const QByteArray &keyPem) : m_tls(!certificatePem.isEmpty())
     {
         m_context.moveToThread(&m_thread);
         m_thread.start();
         QMetaObject::invokeMethod(
             &m_context,
-            [this] {
-                m_server = new QTcpServer;
+            [this, certificatePem, keyPem] {
+                if (m_tls) {
+                    auto *tls = new QSslServer;
+                    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+                    config.setLocalCertificate(QSslCertificate(certificatePem, QSsl::Pem));
+                    config.setPrivateKey(QSslKey(keyPem, QSsl::Ec, QSsl::Pem));
+                    tls->setSslConfiguration(config);
+                    m_server = tls;
+                } else {
+                    m_server = new QTcpServer;
+                }
                 m_server->listen(QHostAddress::LocalHost, 0);
                 m_port = m_server->serverPort();
                 QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] { accept(); });
+                // A TLS connection is pending only once its handshake is done.
+                QObject::connect(m_server, &QTcpServer::pendingConnectionAvailable, m_server, [this] { accept(); });
             },
             Qt::BlockingQueuedConnection);
     }
@@ -54,7 +74,7 @@ public:
     quint16 port() const { return m_port; }
     QString url(const QString &pathAndQuery) const
     {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(pathAndQuery);
+        return QStringLiteral("%1://127.0.0.1:%2%3").arg(m_tls ? "https" : "http").arg(m_port).arg(pathAndQuery);
     }
 
     // What a request for `target` (path and query as sent) is answered with;
@@ -126,6 +146,7 @@ private:
         s->disconnectFromHost();
     }
 
+    bool m_tls = false;
     QThread m_thread;
     QObject m_context;
     QTcpServer *m_server = nullptr;

@@ -11,6 +11,7 @@
 #include "TForm1.h"
 #include "TcpProbe.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -404,6 +405,48 @@ private slots:
         QCOMPARE(edit->text(), text);
         QVERIFY(w.form1->Edit10KeyPress(QChar(8)));
         QVERIFY(!w.form1->Edit10KeyPress(QChar(13)));
+    }
+
+    // Keys that type no printable character edit the amount as usual; the
+    // filter sees only what is typed. On X11 Delete carries the text U+007F
+    // and Ctrl+letter a control character; QTest gives Delete no text and
+    // Ctrl+letter the letter.
+    void amountEditingKeys_data()
+    {
+        QTest::addColumn<int>("cursor"); // in "1234"
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("keyText"); // null: what QTest gives the key
+        QTest::addColumn<QString>("text");    // after the key and a typed "0"
+        const int ctrl = Qt::ControlModifier;
+        const auto c = [](char16_t code) { return QString(QChar(code)); };
+        QTest::newRow("Delete") << 1 << int(Qt::Key_Delete) << 0 << QString() << "1034";
+        QTest::newRow("Delete on X11") << 1 << int(Qt::Key_Delete) << 0 << c(0x7f) << "1034";
+        QTest::newRow("Ctrl+V pastes unfiltered") << 4 << int(Qt::Key_V) << ctrl << QString() << "12345,60";
+        QTest::newRow("Ctrl+V on X11") << 4 << int(Qt::Key_V) << ctrl << c(0x16) << "12345,60";
+        QTest::newRow("Ctrl+A on X11") << 2 << int(Qt::Key_A) << ctrl << c(0x01) << "0";
+        QTest::newRow("Escape") << 2 << int(Qt::Key_Escape) << 0 << c(0x1b) << "12034";
+    }
+    void amountEditingKeys()
+    {
+        QFETCH(int, cursor);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, keyText);
+        QFETCH(QString, text);
+        start();
+        auto *edit = child<QLineEdit>(w.form1, "Edit10");
+        edit->setText(QStringLiteral("1234"));
+        edit->setFocus();
+        edit->setCursorPosition(cursor);
+        QApplication::clipboard()->setText(QStringLiteral("5,6"));
+        const auto mods = Qt::KeyboardModifiers(modifiers);
+        if (keyText.isNull())
+            QTest::keyClick(edit, Qt::Key(key), mods);
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key(key), keyText, mods);
+        QTest::keyClick(edit, Qt::Key_0);
+        QCOMPARE(edit->text(), text);
     }
 };
 

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -96,6 +97,15 @@ class TestRateFaults : public QObject {
     }
     void showConverter() { child<QTabWidget>(w.form1, "PageControl1")->setCurrentIndex(3); }
     QString label19() const { return child<QLabel>(w.form1, "Label19")->text(); }
+    // The function keys the main window registered.
+    QStringList hotKeys() const
+    {
+        QStringList keys;
+        for (const QShortcut *s : w.form1->findChildren<QShortcut *>())
+            keys << s->key().toString();
+        keys.sort();
+        return keys;
+    }
     QStringList lists() const
     {
         return itemsOf(child<QComboBox>(w.form1, "ComboBox1")) + itemsOf(child<QComboBox>(w.form1, "ComboBox2"));
@@ -355,6 +365,39 @@ private slots:
         QDir::setCurrent(dir->path());
     }
 
+    // "cbr.xml" that is not a file is no cache: the start-up read skips it
+    // silently and registers the hot keys, and a failed probe finds no cache,
+    // as when nothing of that name is there.
+    void cacheNotAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("named pipe") << "pipe";
+    }
+    void cacheNotAFile()
+    {
+        QFETCH(QString, kind);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir("cbr.xml"));
+        else
+            QVERIFY(::mkfifo("cbr.xml", 0600) == 0);
+        ModalWatcher boxes;
+        start();
+        QCOMPARE(boxes.texts(), QStringList());
+        QCOMPARE(hotKeys(), (QStringList{"F1", "F2", "F3", "F4", "F5"}));
+        QVERIFY(orvel::rateTable().empty());
+
+        w.form1->probeHost = QStringLiteral("127.0.0.1");
+        w.form1->probePort = QString::number(closedPort());
+        showConverter();
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("Невозможно подключится к серверу. Orvel конвертирует "
+                                                            "по старым котировкам."),
+                                             "No active document."}));
+        QVERIFY(orvel::rateTable().empty());
+        QCOMPARE(label19(), QString());
+        QVERIFY(!QFileInfo("cbr.xml").isFile());
+    }
+
     // A damaged "cbr.xml" at start-up: the box says what is wrong with it, the
     // main window comes up all the same, and the file is left as it was.
     void damagedCacheAtStart_data()
@@ -382,6 +425,8 @@ private slots:
         QCOMPARE(boxes.boxes[0].title, QStringLiteral("Orvel"));
         QCOMPARE(boxes.boxes[0].icon, QMessageBox::Critical);
         QVERIFY(w.form1->isVisible());
+        // The error ended the creation handler before the hot keys.
+        QCOMPARE(hotKeys(), QStringList());
         QCOMPARE(tableText(orvel::rateTable()), rows);
         if (rewritten) {
             // Reading the file back fails the same way: it holds the same document.
