@@ -133,6 +133,15 @@ private:
 
 } // namespace
 
+void checkEarlyRepayment(const EarlyRepayment &early, int months, int number)
+{
+    if (early.month < 1 || early.month > months)
+        throw OrvelError(
+            QStringLiteral("Досрочное погашение %1: месяц должен быть от 1 до %2").arg(number).arg(months));
+    if (early.kopecks <= 0)
+        throw earlyAmountError(number);
+}
+
 int loanMonths(double term)
 {
     if (!(term >= 1 && term <= kMaxLoanMonths && term == std::trunc(term)))
@@ -165,15 +174,8 @@ LoanSchedule loanSchedule(const LoanTerms &terms, std::vector<std::int64_t> *app
         throw OrvelError(QStringLiteral("Процентная ставка должна быть не меньше 0"));
     std::vector<std::vector<int>> byMonth(std::size_t(terms.months) + 1);
     for (std::size_t i = 0; i < terms.early.size(); ++i) {
-        const EarlyRepayment &e = terms.early[i];
-        const int number = int(i) + 1;
-        if (e.month < 1 || e.month > terms.months)
-            throw OrvelError(QStringLiteral("Досрочное погашение %1: месяц должен быть от 1 до %2")
-                                 .arg(number)
-                                 .arg(terms.months));
-        if (e.kopecks <= 0)
-            throw earlyAmountError(number);
-        byMonth[std::size_t(e.month)].push_back(int(i));
+        checkEarlyRepayment(terms.early[i], terms.months, int(i) + 1);
+        byMonth[std::size_t(terms.early[i].month)].push_back(int(i));
     }
 
     std::vector<std::int64_t> scratch;

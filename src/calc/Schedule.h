@@ -75,6 +75,10 @@ LoanSchedule loanSchedule(const LoanTerms &terms);
 // less when the debt was smaller, 0 when no debt was left.
 LoanSchedule loanSchedule(const LoanTerms &terms, std::vector<std::int64_t> *applied);
 
+// The error loanSchedule() gives for an early repayment (number is its place
+// in the list, from 1) that does not fit a term of `months`; nothing when it fits.
+void checkEarlyRepayment(const EarlyRepayment &early, int months, int number);
+
 // The term as typed into a field (amount text): a whole number of months
 // from 1 to 1200, or the term's error.
 int loanMonths(double term);
