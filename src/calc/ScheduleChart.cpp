@@ -12,6 +12,8 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <QElapsedTimer>
+#include <cstdio>
 
 namespace orvel {
 
@@ -59,32 +61,29 @@ ScheduleChart::ScheduleChart(QGraphicsItem *parent) : QChart(parent)
     m_bars->append(m_principal);
     m_bars->append(m_interest);
     m_bars->setBarWidth(0.9);
-    addSeries(m_bars);
 
     m_debt = new QLineSeries;
     m_debt->setName(QStringLiteral("Остаток долга (правая шкала)"));
     QPen pen(kDebtColor);
     pen.setWidthF(2);
     m_debt->setPen(pen);
-    addSeries(m_debt);
 
     m_months = new QCategoryAxis;
     m_months->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_months->setTitleText(QStringLiteral("Месяц"));
     m_money = new QValueAxis;
     m_money->setLabelFormat(QStringLiteral("%.0f"));
+    m_money->setTickCount(5);
     m_money->setTitleText(QStringLiteral("Платеж, ₽"));
     m_debtAxis = new QValueAxis;
     m_debtAxis->setLabelFormat(QStringLiteral("%.0f"));
-    m_debtAxis->setTitleText(QStringLiteral("Остаток долга, ₽"));
+    m_debtAxis->setTickCount(5);
+    m_debtAxis->setTitleText(QStringLiteral("Остаток, ₽"));
     m_debtAxis->setGridLineVisible(false);
     addAxis(m_months, Qt::AlignBottom);
     addAxis(m_money, Qt::AlignLeft);
     addAxis(m_debtAxis, Qt::AlignRight);
-    m_bars->attachAxis(m_months);
-    m_bars->attachAxis(m_money);
-    m_debt->attachAxis(m_months);
-    m_debt->attachAxis(m_debtAxis);
+    attach();
 
     connect(m_bars, &QStackedBarSeries::hovered, this, [this](bool on, int index, QBarSet *) {
         if (on)
@@ -129,8 +128,11 @@ void ScheduleChart::setSchedule(const LoanSchedule &schedule, const QLocale &loc
         debt << QPointF(i, roubles(r.debtAfter));
         top = std::max(top, roubles(r.principal + r.interest));
     }
-    // One change per set rather than one per month: each change lays the
-    // whole series out again.
+    // Every change to a series on the chart lays all its columns out again,
+    // so the series are taken off, changed and put back (the columns first,
+    // the line over them): one layout per update instead of one per change.
+    removeSeries(m_debt);
+    removeSeries(m_bars);
     m_principal->remove(0, m_principal->count());
     m_interest->remove(0, m_interest->count());
     m_principal->append(principal);
@@ -157,6 +159,21 @@ void ScheduleChart::setSchedule(const LoanSchedule &schedule, const QLocale &loc
     const qreal debtTop = n > 0 ? roubles(m_rows.front().debtBefore) : 1;
     m_debtAxis->setRange(0, debtTop);
     m_debtAxis->applyNiceNumbers();
+    attach();
+}
+
+void ScheduleChart::attach()
+{
+    addSeries(m_bars);
+    addSeries(m_debt);
+    const auto on = [](QAbstractSeries *series, QAbstractAxis *axis) {
+        if (!series->attachedAxes().contains(axis))
+            series->attachAxis(axis);
+    };
+    on(m_bars, m_months);
+    on(m_bars, m_money);
+    on(m_debt, m_months);
+    on(m_debt, m_debtAxis);
 }
 
 QString ScheduleChart::monthTip(int index) const

@@ -41,6 +41,7 @@ public:
     QCategoryAxis *monthAxis() const { return m_months; }
 
 private:
+    void attach(); // the series on the chart, on their axes
     void showTip(int index);
 
     std::vector<ScheduleRow> m_rows;

@@ -154,6 +154,7 @@ TScheduleForm::TScheduleForm(QWidget *parent) : QWidget(parent, Qt::Window)
     tableLayout->addWidget(ScheduleTotals);
     rightSplit->setStretchFactor(0, 1);
     rightSplit->setStretchFactor(1, 1);
+    rightSplit->setSizes({340, 360});
 
     split->addWidget(left);
     split->addWidget(rightSplit);

@@ -27,6 +27,7 @@
 #include <QSpinBox>
 #include <QStackedBarSeries>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -399,6 +400,33 @@ private slots:
         const QString text = QString::fromUtf8(p.readAllStandardOutput()).replace(QChar(0xa0), QLatin1Char(' '));
         QVERIFY(text.contains(QStringLiteral("График платежей по кредиту")));
         QVERIFY(text.contains(QStringLiteral("106 618,53")));
+    }
+
+    // For a person to look at: ORVEL_SCREENSHOT_DIR=<folder> (best on a real
+    // X server, QT_QPA_PLATFORM=xcb) saves the window with a 240-month loan
+    // and two early repayments, and the loan tab.
+    void screenshot()
+    {
+        const QString folder = qEnvironmentVariable("ORVEL_SCREENSHOT_DIR");
+        if (folder.isEmpty())
+            QSKIP("ORVEL_SCREENSHOT_DIR is not set");
+        QCOMPARE(open(QStringLiteral("2500000"), QStringLiteral("10,5"), QStringLiteral("240")), QStringList());
+        QTest::mouseClick(child<QPushButton>(form(), "EarlyAdd"), Qt::LeftButton);
+        early<QSpinBox>("Month", 1)->setValue(24);
+        QTest::keyClicks(early<QLineEdit>("Amount", 1), QStringLiteral("300000"));
+        QTest::mouseClick(child<QPushButton>(form(), "EarlyAdd"), Qt::LeftButton);
+        early<QSpinBox>("Month", 2)->setValue(60);
+        QTest::keyClicks(early<QLineEdit>("Amount", 2), QStringLiteral("500000"));
+        early<QComboBox>("Mode", 2)->setCurrentIndex(1);
+        child<QTableView>(form(), "ScheduleTable")->scrollTo(table()->index(18, 0), QAbstractItemView::PositionAtTop);
+        QVERIFY(QTest::qWaitForWindowExposed(form()));
+        QTest::qWait(300);
+        QVERIFY(form()->grab().save(folder + QStringLiteral("/14-schedule-window.png")));
+        child<QTabWidget>(w(), "PageControl1")->setCurrentIndex(2);
+        QVERIFY(w()->grab().save(folder + QStringLiteral("/14-loan-tab.png")));
+        QCOMPARE(open(QStringLiteral("3000000"), QStringLiteral("9"), QStringLiteral("360")), QStringList());
+        QTest::qWait(300);
+        QVERIFY(form()->grab().save(folder + QStringLiteral("/14-schedule-360.png")));
     }
 };
 
