@@ -299,12 +299,13 @@ void TScheduleForm::recompute()
 void TScheduleForm::EarlyAddClick()
 {
     // A new repayment a year after the last one (or after the first year),
-    // within the term; the user types its amount first.
+    // before the last month of the term (which pays the loan off anyway);
+    // the user types its amount first.
     int month = 12;
     if (!m_early.empty())
         month = m_early.back().month->value() + 12;
     if (m_hasLoan)
-        month = std::min(month, m_loan.months);
+        month = std::min(month, std::max(1, m_loan.months - 1));
     EarlyRow row{};
     row.month = new QSpinBox(m_earlyRows);
     row.month->setRange(1, orvel::kMaxLoanMonths);

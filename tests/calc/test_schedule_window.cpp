@@ -186,7 +186,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>(form(), "EarlyAdd"), Qt::LeftButton);
         QCOMPARE(form()->earlyCount(), 1);
         QVERIFY(!child<QLabel>(form(), "EarlyHint")->isVisible());
-        QCOMPARE(early<QSpinBox>("Month", 1)->value(), 12); // after the first year, within the term
+        QCOMPARE(early<QSpinBox>("Month", 1)->value(), 11); // after the first year, before the last month
         QCOMPARE(early<QComboBox>("Mode", 1)->currentText(), QStringLiteral("Сократить срок"));
         QCOMPARE(early<QLabel>("State", 1)->text(), QStringLiteral("Введите сумму"));
         QCOMPARE(table()->rowCount(), 12);
@@ -236,7 +236,7 @@ private slots:
         early<QSpinBox>("Month", 1)->setValue(5);
         early<QLineEdit>("Amount", 1)->setText(QStringLiteral("1000000"));
         QTest::mouseClick(child<QPushButton>(form(), "EarlyAdd"), Qt::LeftButton);
-        QCOMPARE(early<QSpinBox>("Month", 2)->value(), 12); // a year later, cut to the term
+        QCOMPARE(early<QSpinBox>("Month", 2)->value(), 11); // a year later, cut to the term's last but one
         early<QSpinBox>("Month", 2)->setValue(8);
         early<QLineEdit>("Amount", 2)->setText(QStringLiteral("5000"));
         QCOMPARE(table()->rowCount(), 5);
