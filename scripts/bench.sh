@@ -15,3 +15,6 @@ QT_QPA_PLATFORM=offscreen "$build/bin/bench_orvel" "$runs" 2>"$build/bench.log" 
     cat "$build/bench.log" >&2
     exit 1
 }
+# The payment schedule's rows (no office): the same table's format, no header.
+cmake --build "$build" -j2 --target bench_schedule >/dev/null
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_schedule" "$runs" 2>>"$build/bench.log"

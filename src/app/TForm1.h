@@ -69,6 +69,7 @@ public:
     QLineEdit *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr;
     QRadioButton *RadioButton7 = nullptr, *RadioButton8 = nullptr;
     QPushButton *Button5 = nullptr;
+    QPushButton *ScheduleButton = nullptr; // "График платежей…": the schedule window
 
     // ---- converter tab ----
     QLabel *Label18 = nullptr, *Label19 = nullptr, *Label20 = nullptr, *Label21 = nullptr,

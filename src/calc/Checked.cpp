@@ -126,14 +126,20 @@ ext power(ext g, ext n)
     return xexp(xmul(n, xln(g)));
 }
 
+std::int64_t roundWhole(ext x)
+{
+    volatile ext v = x;
+    const ext whole = nearbyintl(v); // ties to even
+    // 2^63: the first magnitude a signed 64-bit integer cannot hold (2^63 - 0.5
+    // is an extended value and rounds up to it).
+    if (!(std::fabs(whole) < 9223372036854775808.0L))
+        throw OrvelError(QString::fromLatin1(kInvalidOp));
+    return static_cast<std::int64_t>(whole);
+}
+
 double roundHundredths(double x)
 {
-    const ext p = xmul(static_cast<ext>(x), 100.0L);
-    // 2^63: the first magnitude a signed 64-bit integer cannot hold.
-    if (!(std::fabs(p) < 9223372036854775808.0L))
-        throw OrvelError(QString::fromLatin1(kInvalidOp));
-    volatile ext v = p;
-    const std::int64_t whole = static_cast<std::int64_t>(nearbyintl(v)); // ties to even
+    const std::int64_t whole = roundWhole(xmul(static_cast<ext>(x), 100.0L));
     return store(xdiv(static_cast<ext>(whole), 100.0L));
 }
 

@@ -9,6 +9,8 @@
 // results pass silently. Storing to double is checked the same way.
 #include "OrvelError.h"
 
+#include <cstdint>
+
 namespace orvel {
 
 using ext = long double;
@@ -33,6 +35,10 @@ void clearFlags();
 // squaring over the bits of |n| for a whole n with |n| <= 2147483647 (n = 0
 // gives 1), otherwise e^(n ln g), with g = 0 giving 0.
 ext power(ext g, ext n);
+
+// x rounded to the nearest whole number, ties to even, as a signed 64-bit
+// integer. A magnitude of 2^63 or more (or a NaN) is an invalid operation.
+std::int64_t roundWhole(ext x);
 
 // Hundredths rounding: x * 100 in extended precision, rounded to a whole
 // number with ties to even as a signed 64-bit integer, divided by 100 and

@@ -4,6 +4,7 @@
 #include "Numbers.h"
 #include "ScheduleExport.h"
 #include "TForm1.h"
+#include "TScheduleForm.h"
 #include "Widgets.h"
 
 #include <QGridLayout>
@@ -30,6 +31,7 @@ void TForm1::buildLoanTab()
     RadioButton8 = named(new QRadioButton(QStringLiteral("Дифференцированные платежи"), page), "RadioButton8");
     RadioButton7->setChecked(true);
     Button5 = named(new QPushButton(QStringLiteral("Расчет"), page), "Button5");
+    ScheduleButton = named(new QPushButton(QStringLiteral("График платежей…"), page), "ScheduleButton");
     Label15 = named(new QLabel(page), "Label15");
     Label16 = named(new QLabel(page), "Label16");
     Label17 = named(new QLabel(page), "Label17");
@@ -49,6 +51,7 @@ void TForm1::buildLoanTab()
     grid->addWidget(RadioButton7, 3, 0);
     grid->addWidget(RadioButton8, 3, 1);
     grid->addWidget(Button5, 4, 0);
+    grid->addWidget(ScheduleButton, 4, 1, Qt::AlignLeft);
     grid->addWidget(Label15, 5, 0, 1, 2);
     grid->addWidget(Label16, 6, 0, 1, 2);
     grid->addWidget(Label17, 7, 0, 1, 2);
@@ -58,6 +61,7 @@ void TForm1::buildLoanTab()
     grid->setRowStretch(8, 1);
 
     orvel::onEvent(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+    orvel::onEvent(ScheduleButton, &QPushButton::clicked, this, [this] { orvel::openScheduleWindow(*this); });
 }
 
 void TForm1::Button5Click()

@@ -130,6 +130,34 @@ private slots:
         QCOMPARE(faultOf([&] { orvel::annuity(amount, rate, term); }), fault);
     }
 
+    // Whole-number rounding to 64 bits: ties to even, and the first value
+    // that no longer fits is 2^63 - 0.5, which rounds up to 2^63.
+    void roundWhole_data()
+    {
+        QTest::addColumn<long double>("x");
+        QTest::addColumn<qint64>("expected");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("2.5") << 2.5L << qint64(2) << "";
+        QTest::newRow("3.5") << 3.5L << qint64(4) << "";
+        QTest::newRow("-2.5") << -2.5L << qint64(-2) << "";
+        QTest::newRow("below half") << 7.4999999L << qint64(7) << "";
+        QTest::newRow("2^63 - 1") << 9223372036854775807.0L << qint64(9223372036854775807) << "";
+        QTest::newRow("2^63 - 1.5") << 9223372036854775806.5L << qint64(9223372036854775806) << "";  // a tie, to even
+        QTest::newRow("2^63 - 0.5") << 9223372036854775807.5L << qint64(0) << "Invalid floating point operation";
+        QTest::newRow("-2^63") << -9223372036854775808.0L << qint64(0) << "Invalid floating point operation";
+        QTest::newRow("NaN") << std::numeric_limits<long double>::quiet_NaN() << qint64(0)
+                             << "Invalid floating point operation";
+    }
+    void roundWhole()
+    {
+        QFETCH(long double, x);
+        QFETCH(qint64, expected);
+        QFETCH(QString, fault);
+        qint64 got = 0;
+        QCOMPARE(faultOf([&] { got = orvel::roundWhole(x); }), fault);
+        QCOMPARE(got, expected);
+    }
+
     // The deposit's compound branch passes the power through unrounded until
     // the balance is stored; a balance beyond the double range fails there.
     void compoundBeyondDouble()

@@ -4,6 +4,7 @@
 #include "FileDialogs.h"
 #include "GuiTest.h"
 #include "LibreOfficeCalc.h"
+#include "Schedule.h"
 #include "ScheduleExport.h"
 #include "Startup.h"
 #include "TForm1.h"
@@ -20,6 +21,30 @@ using orvel::LibreOfficeCalc;
 using namespace orveltest;
 
 namespace {
+// Hands the export an office the test keeps: every call goes to it except
+// the quit, and the workbook counts as saved, so the test reads the sheet
+// the export wrote from the same office.
+class KeptOffice : public orvel::SpreadsheetApp {
+public:
+    explicit KeptOffice(LibreOfficeCalc *calc) : m_calc(calc) {}
+    void workbooksOpen(const QString &p) override { m_calc->workbooksOpen(p); }
+    void workbooksAdd() override { m_calc->workbooksAdd(); }
+    void activateSheet(const QString &n) override { m_calc->activateSheet(n); }
+    void rangeReplace(const QString &r, const QString &w, const QString &x) override { m_calc->rangeReplace(r, w, x); }
+    void setRangeText(const QString &c, const QString &t) override { m_calc->setRangeText(c, t); }
+    void setRangeInt(const QString &c, int v) override { m_calc->setRangeInt(c, v); }
+    void rangeSelect(const QString &r) override { m_calc->rangeSelect(r); }
+    void selectionMergeCells() override { m_calc->selectionMergeCells(); }
+    void selectionWrapText() override { m_calc->selectionWrapText(); }
+    void activeWorkbookClose(bool s) override { m_calc->activeWorkbookClose(s); }
+    void quit() override {}
+    bool activeWorkbookUnsaved() override { return false; }
+    void activeWorkbookSaveAs(const QString &p) override { m_calc->activeWorkbookSaveAs(p); }
+
+private:
+    LibreOfficeCalc *m_calc;
+};
+
 const QString kSaved = QStringLiteral("График платежей сохранен в файле");
 const QString kNotSaved = QStringLiteral("График платежей не сохранен");
 } // namespace
@@ -179,6 +204,46 @@ private slots:
         QCOMPARE(childProcesses().size(), 1);
         answer = dir.filePath(QStringLiteral("one.xls"));
         QCOMPARE(exportWith(QStringLiteral("500"), QStringLiteral("7"), QStringLiteral("1")), QString());
+        QCOMPARE(childProcesses(), QList<int>());
+    }
+
+    // The schedule window's differentiated rows against the sheet's formulas
+    // for the same loan, in one office. The window keeps whole kopecks, so a
+    // row may differ from the formulas only by the rounding of the principal
+    // part carried so far (half a kopeck a month) and its own rounding.
+    void differentiatedRowsMatchTheSheet()
+    {
+        std::unique_ptr<LibreOfficeCalc> calc = LibreOfficeCalc::start();
+        orvel::setSpreadsheetFactory([&](const QString &) { return std::make_unique<KeptOffice>(calc.get()); });
+        const QString error = exportWith(QStringLiteral("100000"), QStringLiteral("13"), QStringLiteral("37"));
+        orvel::setSpreadsheetFactory({});
+        QCOMPARE(error, QString());
+        QCOMPARE(w.form1->Label15->text(), kSaved);
+
+        const orvel::LoanSchedule s =
+            orvel::loanSchedule({100000, 13, 37, orvel::Repayment::Differentiated, {}});
+        QCOMPARE(int(s.rows.size()), 37);
+        const double k = 13 * 0.01 * 30 / 365; // the sheet's interest factor
+        const double slack = 1e-6;
+        for (const orvel::ScheduleRow &r : s.rows) {
+            const int m = r.month;
+            const auto sheet = [&](char column) {
+                return calc->cellValue(QStringLiteral("%1%2").arg(QLatin1Char(column)).arg(m + 6)) * 100;
+            };
+            const double carried = 0.5 * (m - 1);
+            const QByteArray where = QByteArray("month ") + QByteArray::number(m);
+            QCOMPARE(sheet('A'), 100.0 * m);
+            QVERIFY2(std::fabs(r.debtBefore - sheet('B')) <= carried + slack, where);
+            QVERIFY2(std::fabs(r.principal - sheet('C')) <= 0.5 * m + slack, where);
+            QVERIFY2(std::fabs(r.interest - sheet('E')) <= 0.5 + carried * k + slack, where);
+            QVERIFY2(std::fabs(r.payment - sheet('D')) <= 0.5 * m + 0.5 + carried * k + slack, where);
+        }
+        // The rounding does carry: 2702,70 a month against 2702,7027..., so
+        // the last month pays 2702,80.
+        QCOMPARE(s.rows.front().principal, std::int64_t(270270));
+        QCOMPARE(s.rows.back().principal, std::int64_t(270280));
+        calc->quit();
+        calc.reset();
         QCOMPARE(childProcesses(), QList<int>());
     }
 };

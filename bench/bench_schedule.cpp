@@ -1,0 +1,107 @@
+// The payment schedule's speed, with no office: the schedule itself for a
+// long loan with many early repayments, and the window following a typed
+// early repayment. Prints rows of the same table as bench_orvel.
+//
+//   cmake --build build --target bench_schedule
+//   QT_QPA_PLATFORM=offscreen build/bin/bench_schedule [runs]
+#include "Schedule.h"
+#include "TScheduleForm.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct Stats {
+    double median, min, max;
+};
+
+Stats stats(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
+}
+
+void row(const char *name, const std::vector<double> &samples, const char *unit, const char *note)
+{
+    if (samples.empty()) {
+        std::fprintf(stderr, "%s: not measured (the window was never shown)\n", name);
+        return;
+    }
+    const Stats s = stats(samples);
+    const auto cell = [&](double x) { return QString::number(x, 'f', x < 10 ? 2 : 0) + QLatin1Char(' ') + QLatin1String(unit); };
+    std::printf("%-44s  %10s  %10s  %10s  %s\n", name, qPrintable(cell(s.median)), qPrintable(cell(s.min)),
+                qPrintable(cell(s.max)), note);
+}
+
+// 1200 months of a 10,000,000 loan at 9.5% with an early repayment of
+// 20,000 every 12 months, the two modes in turn: 100 repayments.
+orvel::LoanTerms longLoan()
+{
+    orvel::LoanTerms t{10000000, 9.5, 1200, orvel::Repayment::Annuity, {}};
+    for (int i = 0; i < 100; ++i)
+        t.early.push_back({12 * (i + 1) - 6, 2000000, i % 2 ? orvel::EarlyMode::LowerPayment
+                                                            : orvel::EarlyMode::ShortenTerm});
+    return t;
+}
+
+// Milliseconds from a key typed into an early repayment's amount to the
+// window painted again, per key, for a loan of `months`.
+std::vector<double> typing(int months, int runs)
+{
+    TScheduleForm form;
+    form.setLoan(3000000, 9, months, orvel::Repayment::Annuity);
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return {};
+    QTest::mouseClick(form.EarlyAdd, Qt::LeftButton);
+    auto *amount = form.findChild<QLineEdit *>(QStringLiteral("EarlyAmount1"));
+    std::vector<double> samples;
+    for (int run = 0; run < runs; ++run) {
+        amount->clear();
+        QApplication::processEvents();
+        for (QChar key : QStringLiteral("150000")) {
+            QElapsedTimer clock;
+            clock.start();
+            QTest::keyClicks(amount, QString(key));
+            QApplication::processEvents();
+            form.repaint();
+            samples.push_back(clock.nsecsElapsed() / 1e6);
+        }
+    }
+    return samples;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+    const orvel::LoanTerms loan = longLoan();
+    std::vector<double> schedule;
+    for (int run = 0; run < runs; ++run) {
+        constexpr int calls = 200;
+        QElapsedTimer clock;
+        clock.start();
+        std::size_t rows = 0;
+        for (int i = 0; i < calls; ++i)
+            rows += orvel::loanSchedule(loan).rows.size();
+        schedule.push_back(clock.nsecsElapsed() / 1e6 / calls);
+        if (rows == 0)
+            return 1;
+    }
+    row("schedule, 1200 months, 100 early repayments", schedule, "ms", "loanSchedule(), mean of 200, with the plain schedule");
+    row("schedule window, typed key, 360 months", typing(360, runs), "ms", "key to table, chart and window repainted");
+    row("schedule window, typed key, 1200 months", typing(1200, runs), "ms", "the same for the longest term");
+    return 0;
+}
