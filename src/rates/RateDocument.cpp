@@ -1,5 +1,6 @@
 #include "RateDocument.h"
 
+#include "Checked.h"
 #include "HttpFetch.h"
 #include "Numbers.h"
 #include "OrvelError.h"
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -129,7 +131,7 @@ std::optional<QByteArray> loadBytes(const QString &location)
 {
     QByteArray bytes;
     if (isUrl(location)) {
-        std::optional<QByteArray> body = httpGet(location, fetchLimits());
+        std::optional<QByteArray> body = fetchBankDocument(location);
         if (!body)
             return std::nullopt;
         bytes = std::move(*body);
@@ -241,6 +243,8 @@ QDate rebuild(const LoadedDocument &loaded, RateTable &table, CurrencyListSink &
         // leaves it there half filled.
         table.emplace_back();
         const std::size_t index = table.size() - 1;
+        // The bank's key of the currency, which its history is asked for by.
+        table[index].ID = attribute(row, QStringLiteral("ID"));
         for (const xmlNode *field = row->children; field; field = field->next) {
             const QString name = qualifiedName(field);
             const bool known = name == QLatin1String("CharCode") || name == QLatin1String("Nominal")
@@ -303,9 +307,8 @@ bool readOnly(const QString &path)
            || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
 }
 
-void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
+void writeAtomically(const QByteArray &bytes, const QString &cacheFile, bool makeFolder)
 {
-    const QByteArray bytes = serialise(loaded, cacheFile);
     // Written beside the cache and renamed over it: an interrupted or failed
     // write never leaves a truncated cache behind.
     QSaveFile file(cacheFile);
@@ -318,6 +321,14 @@ void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
     // folder, whenever the folder lets it; the user's protection wins.
     if (readOnly(cacheFile) || readOnly(QFileInfo(cacheFile).absolutePath()))
         throw failWith(QString::fromLocal8Bit(std::strerror(EACCES)));
+    // A cache folder of its own (the rates on past dates) is made on first use;
+    // the working directory of "cbr.xml" is the user's and never made.
+    const QString folder = QFileInfo(cacheFile).absolutePath();
+    if (makeFolder && !QFileInfo::exists(folder)) {
+        errno = 0;
+        if (!QDir().mkpath(folder))
+            throw failWith(QString::fromLocal8Bit(std::strerror(errno ? errno : EACCES)));
+    }
     // Unbuffered, so that a full disk fails the write itself: a buffered
     // write that fails only when the file is closed would go unnoticed and
     // an empty cache would be renamed over the old one.
@@ -339,6 +350,11 @@ void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
     }
     if (!file.commit())
         throw fail();
+}
+
+void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
+{
+    writeAtomically(serialise(loaded, cacheFile), cacheFile, false);
 }
 
 } // namespace
@@ -394,6 +410,75 @@ QDate readRateDocumentData(const QByteArray &bytes, RateTable &table, CurrencyLi
     if (failure)
         std::rethrow_exception(failure);
     return date;
+}
+
+std::optional<QByteArray> fetchBankDocument(const QString &url, QString *error)
+{
+    return httpGet(url, fetchLimits(), error);
+}
+
+RateSnapshot readRateSnapshot(const QByteArray &bytes)
+{
+    const std::optional<LoadedDocument> loaded = parse(bytes);
+    if (!loaded)
+        throw OrvelError(QStringLiteral("No active document"));
+    RateSnapshot snapshot;
+    StringListSink names;
+    snapshot.date = rebuild(*loaded, snapshot.table, names);
+    snapshot.names = std::move(names.items);
+    return snapshot;
+}
+
+void writeFileAtomically(const QByteArray &bytes, const QString &file) { writeAtomically(bytes, file, true); }
+
+RateHistory readRateHistory(const QByteArray &bytes)
+{
+    const std::optional<LoadedDocument> loaded = parse(bytes);
+    if (!loaded)
+        throw OrvelError(QStringLiteral("No active document"));
+    const xmlNode *root = xmlDocGetRootElement(loaded->doc.get());
+    if (!root)
+        throw OrvelError(QStringLiteral("No active document"));
+
+    RateHistory history;
+    history.id = attribute(root, QStringLiteral("ID"));
+    const QString range1 = attribute(root, QStringLiteral("DateRange1"));
+    const QString range2 = attribute(root, QStringLiteral("DateRange2"));
+    if (!range1.isEmpty())
+        history.from = readDocumentDate(range1);
+    if (!range2.isEmpty())
+        history.to = readDocumentDate(range2);
+
+    for (const xmlNode *record = root->children; record; record = record->next) {
+        if (record->type != XML_ELEMENT_NODE || qualifiedName(record) != QLatin1String("Record"))
+            continue;
+        RateRecord r;
+        r.date = readDocumentDate(attribute(record, QStringLiteral("Date")));
+        QString nominal, value;
+        for (const xmlNode *field = record->children; field; field = field->next) {
+            if (field->type != XML_ELEMENT_NODE)
+                continue;
+            const QString name = qualifiedName(field);
+            if (name == QLatin1String("Nominal"))
+                nominal = elementText(field);
+            else if (name == QLatin1String("Value"))
+                value = elementText(field);
+        }
+        r.nominal = readInteger(nominal);
+        if (r.nominal < 1)
+            throw OrvelError(QStringLiteral("''%1'' is not a valid nominal").arg(nominal));
+        r.value = readDocumentNumber(value);
+        if (!(r.value > 0))
+            throw OrvelError(QStringLiteral("'%1' is not a valid rate").arg(value));
+        r.perUnit = (X(r.value) / X(static_cast<ext>(r.nominal))).stored();
+        history.records.push_back(r);
+    }
+    // The bank lists the days in order; a document that does not is put in
+    // order rather than drawn back and forth.
+    const auto earlier = [](const RateRecord &a, const RateRecord &b) { return a.date < b.date; };
+    if (!std::is_sorted(history.records.begin(), history.records.end(), earlier))
+        std::stable_sort(history.records.begin(), history.records.end(), earlier);
+    return history;
 }
 
 } // namespace orvel
