@@ -121,4 +121,50 @@ bool rateRange(const std::vector<RateRecord> &records, const QDate &from, const 
     return any;
 }
 
+RateAxis rateAxis(double low, double high)
+{
+    if (high < low)
+        std::swap(low, high);
+    if (!(high > low)) {
+        const double room = std::max(std::fabs(high) * 0.01, 1e-6);
+        low -= room;
+        high += room;
+    }
+    const double span = high - low;
+    // The round step that divides the span into at most five parts.
+    const double raw = span / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (const double m : {1.0, 2.0, 5.0, 10.0}) {
+        step = m * power;
+        if (step >= raw * (1 - 1e-9))
+            break;
+    }
+    RateAxis axis;
+    axis.min = std::floor(low / step + 1e-9) * step;
+    axis.max = std::ceil(high / step - 1e-9) * step;
+    if (axis.max <= axis.min)
+        axis.max = axis.min + step;
+    // A stretch that touches a tick gets a step of room above and below.
+    if (axis.min >= low - step * 1e-9)
+        axis.min -= step;
+    if (axis.max <= high + step * 1e-9)
+        axis.max += step;
+    axis.ticks = static_cast<int>(std::lround((axis.max - axis.min) / step)) + 1;
+    axis.decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 8);
+    return axis;
+}
+
+int dayTicks(qint64 days)
+{
+    if (days <= 0)
+        return 2;
+    if (days <= 60) {
+        for (const qint64 parts : {6, 5, 4, 7, 8, 3, 2, 1})
+            if (parts <= days && days % parts == 0)
+                return static_cast<int>(parts) + 1;
+    }
+    return 7;
+}
+
 } // namespace orvel

@@ -45,4 +45,18 @@ std::size_t nearestRecord(const std::vector<RateRecord> &records, const QDate &w
 // false when none falls there.
 bool rateRange(const std::vector<RateRecord> &records, const QDate &from, const QDate &to, double &low, double &high);
 
+// The rate axis for rates from `low` to `high`: ends and ticks on a round
+// step (1, 2 or 5 times a power of ten, about five steps), and the decimals
+// that step needs. A flat stretch gets a step around its rate.
+struct RateAxis {
+    double min = 0, max = 1;
+    int ticks = 2;
+    int decimals = 0;
+};
+RateAxis rateAxis(double low, double high);
+
+// How many ticks the time axis has over `days` days: on whole days when the
+// stretch is short (every day, every other day...), about six otherwise.
+int dayTicks(qint64 days);
+
 } // namespace orvel

@@ -20,9 +20,10 @@ inline QByteArray historyDocument(const QDate &from, const QDate &to, const QByt
         if (d.dayOfWeek() == Qt::Sunday || d.dayOfWeek() == Qt::Monday)
             continue;
         state = state * 1103515245u + 12345u;
-        tenThousandths += static_cast<long long>((state >> 16) % 8001) - 4000;
+        const long long step = static_cast<long long>((state >> 16) % 8001) - 4000;
+        tenThousandths += step;
         if (tenThousandths < 550000 || tenThousandths > 1050000)
-            tenThousandths = 750000;
+            tenThousandths -= 2 * step; // turns back at the edges
         const QByteArray value = QByteArray::number(tenThousandths / 10000) + ','
                                  + QByteArray::number(tenThousandths % 10000).rightJustified(4, '0');
         doc += "<Record Date=\"" + d.toString("dd.MM.yyyy").toLatin1() + "\" Id=\"" + id + "\"><Nominal>1</Nominal><Value>"

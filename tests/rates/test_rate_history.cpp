@@ -438,6 +438,35 @@ private slots:
         QCOMPARE(orvel::rateText(0.150917), QStringLiteral("0,150917"));
         QCOMPARE(orvel::rateText(78), QStringLiteral("78,0000"));
     }
+
+    // The axes: round rate ticks with the decimals they need, time ticks on
+    // whole days over a short stretch.
+    void axes_data()
+    {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<QString>("axis"); // min..max ticks decimals
+        QTest::newRow("dollar over a quarter") << 76.8123 << 81.0456 << "76..82 7 0";
+        QTest::newRow("tenge") << 0.1498765 << 0.1526 << "0.149..0.153 5 3";
+        QTest::newRow("low on a tick") << 78.0 << 79.3 << "77.5..79.5 5 1";
+        QTest::newRow("flat") << 78.1034 << 78.1034 << "77..79 5 1";
+        QTest::newRow("ten years") << 55.0123 << 104.9876 << "50..110 7 0";
+    }
+    void axes()
+    {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(QString, axis);
+        const orvel::RateAxis a = orvel::rateAxis(low, high);
+        QCOMPARE(QString("%1..%2 %3 %4").arg(a.min).arg(a.max).arg(a.ticks).arg(a.decimals), axis);
+        QVERIFY(a.min < low && a.max > high);
+    }
+    void dayTicks()
+    {
+        const QList<QPair<int, int>> cases{{1, 2}, {2, 3}, {7, 8}, {8, 5}, {9, 4}, {11, 2}, {30, 7}, {89, 7}, {3650, 7}};
+        for (const auto &[days, ticks] : cases)
+            QCOMPARE(orvel::dayTicks(days), ticks);
+    }
 };
 
 QTEST_MAIN(TestRateHistory)
