@@ -1,6 +1,5 @@
 #include "RateDocument.h"
 
-#include "Checked.h"
 #include "HttpFetch.h"
 #include "Numbers.h"
 #include "OrvelError.h"
@@ -146,7 +145,12 @@ std::optional<QByteArray> loadBytes(const QString &location)
     return bytes;
 }
 
-std::optional<LoadedDocument> parse(const QByteArray &bytes)
+// How a document is parsed. A rate document's whitespace-only text goes
+// before it is read (the daily document's node lists count what is left); the
+// dynamics reader passes over everything but elements, so it keeps it.
+enum class Blanks { Drop, Keep };
+
+std::optional<LoadedDocument> parse(const QByteArray &bytes, Blanks blanks = Blanks::Drop)
 {
     if (bytes.size() > INT_MAX)
         return std::nullopt;
@@ -166,13 +170,16 @@ std::optional<LoadedDocument> parse(const QByteArray &bytes)
         xmlStopParser(ctxt);
     };
     // No network, no DTD loading, no entity substitution; the encoding comes
-    // from the document's own declaration.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    // from the document's own declaration. Short texts are kept inside their
+    // nodes (fewer allocations; the tree is only read and written out).
+    const int options =
+        XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
     DocPtr doc(xmlCtxtReadMemory(parser.get(), bytes.constData(), static_cast<int>(bytes.size()), nullptr,
                                  nullptr, options));
     if (!doc || !parser->wellFormed || hasDoctype || doc->intSubset || doc->extSubset)
         return std::nullopt;
-    dropBlankText(doc->children);
+    if (blanks == Blanks::Drop)
+        dropBlankText(doc->children);
     return LoadedDocument{std::move(doc), startsWithDeclaration(bytes)};
 }
 
@@ -198,6 +205,33 @@ QString attribute(const xmlNode *n, const QString &name)
             XmlString value(xmlNodeGetContent(reinterpret_cast<const xmlNode *>(a)));
             return fromXml(value.get());
         }
+    }
+    return {};
+}
+
+// An element or attribute name without a namespace prefix, compared as bytes.
+bool plainName(const xmlChar *name, const xmlNs *ns, const char *wanted)
+{
+    return !(ns && ns->prefix) && xmlStrEqual(name, reinterpret_cast<const xmlChar *>(wanted));
+}
+
+bool isElement(const xmlNode *n, const char *name)
+{
+    return n->type == XML_ELEMENT_NODE && plainName(n->name, n->ns, name);
+}
+
+// The same as attribute() for a name without a prefix, without building the
+// names of the attributes passed over.
+QString plainAttribute(const xmlNode *n, const char *name)
+{
+    for (const xmlAttr *a = n->properties; a; a = a->next) {
+        if (!plainName(a->name, a->ns, name))
+            continue;
+        const xmlNode *text = a->children;
+        if (text && !text->next && text->type == XML_TEXT_NODE)
+            return fromXml(text->content);
+        XmlString value(xmlNodeGetContent(reinterpret_cast<const xmlNode *>(a)));
+        return fromXml(value.get());
     }
     return {};
 }
@@ -367,6 +401,19 @@ bool isUrl(const QString &location)
 
 QDate readDocumentDate(const QString &text)
 {
+    // The bank's own form, dd.mm.yyyy, read without the pattern below (the
+    // dynamics document has one date per record).
+    if (text.size() == 10 && text[2] == QLatin1Char('.') && text[5] == QLatin1Char('.')) {
+        const auto digit = [&](int i) { return text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9') ? text[i].unicode() - '0' : -1; };
+        int v[8], k = 0;
+        for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
+            v[k++] = digit(i);
+        if (std::all_of(v, v + 8, [](int d) { return d >= 0; })) {
+            const QDate d(v[4] * 1000 + v[5] * 100 + v[6] * 10 + v[7], v[2] * 10 + v[3], v[0] * 10 + v[1]);
+            if (d.isValid())
+                return d;
+        }
+    }
     static const QRegularExpression form(QStringLiteral("^ *([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4}) *$"));
     const QRegularExpressionMatch m = form.match(text);
     if (m.hasMatch()) {
@@ -433,7 +480,7 @@ void writeFileAtomically(const QByteArray &bytes, const QString &file) { writeAt
 
 RateHistory readRateHistory(const QByteArray &bytes)
 {
-    const std::optional<LoadedDocument> loaded = parse(bytes);
+    const std::optional<LoadedDocument> loaded = parse(bytes, Blanks::Keep);
     if (!loaded)
         throw OrvelError(QStringLiteral("No active document"));
     const xmlNode *root = xmlDocGetRootElement(loaded->doc.get());
@@ -441,27 +488,24 @@ RateHistory readRateHistory(const QByteArray &bytes)
         throw OrvelError(QStringLiteral("No active document"));
 
     RateHistory history;
-    history.id = attribute(root, QStringLiteral("ID"));
-    const QString range1 = attribute(root, QStringLiteral("DateRange1"));
-    const QString range2 = attribute(root, QStringLiteral("DateRange2"));
+    history.id = plainAttribute(root, "ID");
+    const QString range1 = plainAttribute(root, "DateRange1");
+    const QString range2 = plainAttribute(root, "DateRange2");
     if (!range1.isEmpty())
         history.from = readDocumentDate(range1);
     if (!range2.isEmpty())
         history.to = readDocumentDate(range2);
 
     for (const xmlNode *record = root->children; record; record = record->next) {
-        if (record->type != XML_ELEMENT_NODE || qualifiedName(record) != QLatin1String("Record"))
+        if (!isElement(record, "Record"))
             continue;
         RateRecord r;
-        r.date = readDocumentDate(attribute(record, QStringLiteral("Date")));
+        r.date = readDocumentDate(plainAttribute(record, "Date"));
         QString nominal, value;
         for (const xmlNode *field = record->children; field; field = field->next) {
-            if (field->type != XML_ELEMENT_NODE)
-                continue;
-            const QString name = qualifiedName(field);
-            if (name == QLatin1String("Nominal"))
+            if (isElement(field, "Nominal"))
                 nominal = elementText(field);
-            else if (name == QLatin1String("Value"))
+            else if (isElement(field, "Value"))
                 value = elementText(field);
         }
         r.nominal = readInteger(nominal);
@@ -470,7 +514,9 @@ RateHistory readRateHistory(const QByteArray &bytes)
         r.value = readDocumentNumber(value);
         if (!(r.value > 0))
             throw OrvelError(QStringLiteral("'%1' is not a valid rate").arg(value));
-        r.perUnit = (X(r.value) / X(static_cast<ext>(r.nominal))).stored();
+        // A positive finite rate over a whole number of at least 1: the
+        // quotient can neither overflow nor fault, so it needs no checks.
+        r.perUnit = static_cast<double>(static_cast<ext>(r.value) / static_cast<ext>(r.nominal));
         history.records.push_back(r);
     }
     // The bank lists the days in order; a document that does not is put in
