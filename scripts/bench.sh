@@ -15,3 +15,10 @@ QT_QPA_PLATFORM=offscreen "$build/bin/bench_orvel" "$runs" 2>"$build/bench.log" 
     cat "$build/bench.log" >&2
     exit 1
 }
+# A currency's history over ten years, read and drawn (no office needed):
+# its rows follow the table.
+cmake --build "$build" -j2 --target bench_rate_history >/dev/null
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_rate_history" "$runs" 2>>"$build/bench.log" || {
+    cat "$build/bench.log" >&2
+    exit 1
+}

@@ -294,6 +294,8 @@ TRateHistoryForm::TRateHistoryForm(QWidget *parent) : QWidget(parent, Qt::Window
     RateHistoryTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RateHistoryTable->verticalHeader()->hide();
     RateHistoryTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Dates and rates are alike in width: a few rows tell the widths of all.
+    RateHistoryTable->horizontalHeader()->setResizeContentsPrecision(64);
     RateHistoryTable->setMinimumWidth(330);
     RateHistoryTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     connect(RateHistoryTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
