@@ -17,4 +17,14 @@ QT_QPA_PLATFORM=offscreen "$build/bin/bench_orvel" "$runs" 2>"$build/bench.log" 
 }
 # The payment schedule's rows (no office): the same table's format, no header.
 cmake --build "$build" -j2 --target bench_schedule >/dev/null
-QT_QPA_PLATFORM=offscreen "$build/bin/bench_schedule" "$runs" 2>>"$build/bench.log"
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_schedule" "$runs" 2>>"$build/bench.log" || {
+    cat "$build/bench.log" >&2
+    exit 1
+}
+# A currency's history over ten years, read and drawn (no office needed):
+# its rows follow the table.
+cmake --build "$build" -j2 --target bench_rate_history >/dev/null
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_rate_history" "$runs" 2>>"$build/bench.log" || {
+    cat "$build/bench.log" >&2
+    exit 1
+}

@@ -2,6 +2,8 @@
 // rate table or fail with one of the reader's messages. A document that loads
 // is written to the cache (in a private temporary folder), and a document that
 // reads without an error reads again from that cache to the same table.
+// The same bytes also go through the dynamics reader, which gives sound
+// records in date order or one of its messages.
 #include "FuzzCheck.h"
 #include "OrvelError.h"
 #include "RateDocument.h"
@@ -50,11 +52,33 @@ bool knownMessage(const QString &m)
            || m.endsWith(QLatin1String("' is not a valid floating point value"));
 }
 
+// The same bytes as a dynamics document: records in date order, each with a
+// positive nominal and rate, or one of the reader's messages.
+void readAsHistory(const QByteArray &bytes)
+{
+    orvel::RateHistory history;
+    QString error;
+    try {
+        history = orvel::readRateHistory(bytes);
+    } catch (const OrvelError &e) {
+        error = e.message();
+    }
+    FUZZ_CHECK(error.isEmpty() || knownMessage(error) || error.endsWith(QLatin1String("'' is not a valid nominal"))
+                   || error.endsWith(QLatin1String("' is not a valid rate")),
+               "unexpected history message: %s", qPrintable(error));
+    for (std::size_t i = 0; i < history.records.size(); ++i) {
+        const orvel::RateRecord &r = history.records[i];
+        FUZZ_CHECK(r.date.isValid() && r.nominal > 0 && r.value > 0 && r.perUnit > 0, "record %zu is not sound", i);
+        FUZZ_CHECK(i == 0 || history.records[i - 1].date <= r.date, "record %zu is out of order", i);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    readAsHistory(bytes);
     const QString cache = folder() + QStringLiteral("/cbr.xml");
     QFile::remove(cache);
 

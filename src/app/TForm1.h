@@ -14,6 +14,8 @@
 class QAction;
 class QButtonGroup;
 class QComboBox;
+class QDateEdit;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -21,6 +23,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class TRateHistoryForm;
 
 namespace orvel {
 class HotKeys;
@@ -82,6 +85,11 @@ public:
     QString probeHost = QStringLiteral("cbr.ru");
     QString probePort = QStringLiteral("80");
     QString rateUrl = QStringLiteral("http://www.cbr.ru/scripts/XML_daily.asp?date_req");
+    // rates on a chosen date, and a currency's history (its site is rateUrl's)
+    QLabel *RateDateLabel = nullptr;
+    QDateEdit *RateDateEdit = nullptr;
+    QPushButton *RateDateButton = nullptr, *RateHistoryButton = nullptr;
+    TRateHistoryForm *rateHistoryWindow = nullptr; // made on first use, lives with the main window
 
     // ---- keypad tab ----
     QLineEdit *Edit11 = nullptr;
@@ -116,6 +124,8 @@ public:
     QDate GetCurrencyList(const QString &location);
     void Button7Click();
     bool Edit10KeyPress(QChar key); // false: the key is discarded
+    void RateDateButtonClick();     // also Enter in RateDateEdit
+    void RateHistoryButtonClick();
 
     void Button9Click();
     void Button10Click();
@@ -155,6 +165,7 @@ private:
     void buildDepositTab();
     void buildLoanTab();
     void buildConverterTab();
+    void buildRateDateRow(QGridLayout *grid, int row);
     void buildKeypadTab();
     void deliverHotKey(int id);
     void deliverWaitingHotKeys();

@@ -3,6 +3,7 @@
 #include "Conversion.h"
 #include "ErrorBox.h"
 #include "Numbers.h"
+#include "OverrideCursor.h"
 #include "RateDocument.h"
 #include "RateTable.h"
 #include "TForm1.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGridLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -22,17 +24,9 @@
 #include <QVBoxLayout>
 
 using orvel::named;
+using orvel::OverrideCursor;
 
 namespace {
-
-// Keeps a cursor shape on the whole application for as long as it lives.
-class OverrideCursor {
-public:
-    explicit OverrideCursor(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
-    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
-    OverrideCursor(const OverrideCursor &) = delete;
-    OverrideCursor &operator=(const OverrideCursor &) = delete;
-};
 
 // Binds the hidden currency list to the rate read: it is emptied and filled
 // row by row as the table is rebuilt.
@@ -141,7 +135,8 @@ void TForm1::buildConverterTab()
     grid->addWidget(ConvLabel, 4, 0, 1, 2);
     grid->addWidget(Label19, 5, 0, 1, 2);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(6, 1);
+    buildRateDateRow(grid, 6);
+    grid->setRowStretch(7, 1);
 
     Edit10->installEventFilter(new TypedKeyFilter(this, Edit10));
     orvel::onEvent(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
@@ -191,6 +186,7 @@ void TForm1::TTCPClientConnect()
 {
     const QDate d = readThenCopyLists(this, [this] { return GetCurrencyList(rateUrl); });
     Label19->setText(QStringLiteral("Курс по данным ЦБ РФ от ") + QLocale().toString(d, QLocale::ShortFormat));
+    RateDateEdit->setDate(d);
 }
 
 void TForm1::TTCPClientError()
@@ -205,6 +201,7 @@ void TForm1::TTCPClientError()
     }
     const QDate d = readThenCopyLists(this, [this] { return GetCurrencyList(orvel::rateCacheFile()); });
     Label19->setText(QStringLiteral("Курс по данным ЦБ РФ от ") + QLocale().toString(d, QLocale::ShortFormat));
+    RateDateEdit->setDate(d);
 }
 
 QDate TForm1::GetCurrencyList(const QString &location)

@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -129,7 +130,7 @@ std::optional<QByteArray> loadBytes(const QString &location)
 {
     QByteArray bytes;
     if (isUrl(location)) {
-        std::optional<QByteArray> body = httpGet(location, fetchLimits());
+        std::optional<QByteArray> body = fetchBankDocument(location);
         if (!body)
             return std::nullopt;
         bytes = std::move(*body);
@@ -147,7 +148,12 @@ std::optional<QByteArray> loadBytes(const QString &location)
     return bytes;
 }
 
-std::optional<LoadedDocument> parse(const QByteArray &bytes)
+// How a document is parsed. A rate document's whitespace-only text goes
+// before it is read (the daily document's node lists count what is left); the
+// dynamics reader passes over everything but elements, so it keeps it.
+enum class Blanks { Drop, Keep };
+
+std::optional<LoadedDocument> parse(const QByteArray &bytes, Blanks blanks = Blanks::Drop)
 {
     if (bytes.size() > INT_MAX)
         return std::nullopt;
@@ -167,13 +173,16 @@ std::optional<LoadedDocument> parse(const QByteArray &bytes)
         xmlStopParser(ctxt);
     };
     // No network, no DTD loading, no entity substitution; the encoding comes
-    // from the document's own declaration.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    // from the document's own declaration. Short texts are kept inside their
+    // nodes (fewer allocations; the tree is only read and written out).
+    const int options =
+        XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
     DocPtr doc(xmlCtxtReadMemory(parser.get(), bytes.constData(), static_cast<int>(bytes.size()), nullptr,
                                  nullptr, options));
     if (!doc || !parser->wellFormed || hasDoctype || doc->intSubset || doc->extSubset)
         return std::nullopt;
-    dropBlankText(doc->children);
+    if (blanks == Blanks::Drop)
+        dropBlankText(doc->children);
     return LoadedDocument{std::move(doc), startsWithDeclaration(bytes)};
 }
 
@@ -199,6 +208,33 @@ QString attribute(const xmlNode *n, const QString &name)
             XmlString value(xmlNodeGetContent(reinterpret_cast<const xmlNode *>(a)));
             return fromXml(value.get());
         }
+    }
+    return {};
+}
+
+// An element or attribute name without a namespace prefix, compared as bytes.
+bool plainName(const xmlChar *name, const xmlNs *ns, const char *wanted)
+{
+    return !(ns && ns->prefix) && xmlStrEqual(name, reinterpret_cast<const xmlChar *>(wanted));
+}
+
+bool isElement(const xmlNode *n, const char *name)
+{
+    return n->type == XML_ELEMENT_NODE && plainName(n->name, n->ns, name);
+}
+
+// The same as attribute() for a name without a prefix, without building the
+// names of the attributes passed over.
+QString plainAttribute(const xmlNode *n, const char *name)
+{
+    for (const xmlAttr *a = n->properties; a; a = a->next) {
+        if (!plainName(a->name, a->ns, name))
+            continue;
+        const xmlNode *text = a->children;
+        if (text && !text->next && text->type == XML_TEXT_NODE)
+            return fromXml(text->content);
+        XmlString value(xmlNodeGetContent(reinterpret_cast<const xmlNode *>(a)));
+        return fromXml(value.get());
     }
     return {};
 }
@@ -244,6 +280,8 @@ QDate rebuild(const LoadedDocument &loaded, RateTable &table, CurrencyListSink &
         // leaves it there half filled.
         table.emplace_back();
         const std::size_t index = table.size() - 1;
+        // The bank's key of the currency, which its history is asked for by.
+        table[index].ID = attribute(row, QStringLiteral("ID"));
         for (const xmlNode *field = row->children; field; field = field->next) {
             const QString name = qualifiedName(field);
             const bool known = name == QLatin1String("CharCode") || name == QLatin1String("Nominal")
@@ -306,9 +344,8 @@ bool readOnly(const QString &path)
            || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
 }
 
-void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
+void writeAtomically(const QByteArray &bytes, const QString &cacheFile, bool makeFolder)
 {
-    const QByteArray bytes = serialise(loaded, cacheFile);
     // Written beside the cache and renamed over it: an interrupted or failed
     // write never leaves a truncated cache behind.
     QSaveFile file(cacheFile);
@@ -321,6 +358,14 @@ void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
     // folder, whenever the folder lets it; the user's protection wins.
     if (readOnly(cacheFile) || readOnly(QFileInfo(cacheFile).absolutePath()))
         throw failWith(QString::fromLocal8Bit(std::strerror(EACCES)));
+    // A cache folder of its own (the rates on past dates) is made on first use;
+    // the working directory of "cbr.xml" is the user's and never made.
+    const QString folder = QFileInfo(cacheFile).absolutePath();
+    if (makeFolder && !QFileInfo::exists(folder)) {
+        errno = 0;
+        if (!QDir().mkpath(folder))
+            throw failWith(QString::fromLocal8Bit(std::strerror(errno ? errno : EACCES)));
+    }
     // Unbuffered, so that a full disk fails the write itself: a buffered
     // write that fails only when the file is closed would go unnoticed and
     // an empty cache would be renamed over the old one.
@@ -344,6 +389,11 @@ void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
         throw fail();
 }
 
+void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
+{
+    writeAtomically(serialise(loaded, cacheFile), cacheFile, false);
+}
+
 } // namespace
 
 bool isRateFile(const QString &path) { return QFileInfo(path).isFile(); }
@@ -356,6 +406,19 @@ bool isUrl(const QString &location)
 
 QDate readDocumentDate(const QString &text)
 {
+    // The bank's own form, dd.mm.yyyy, read without the pattern below (the
+    // dynamics document has one date per record).
+    if (text.size() == 10 && text[2] == QLatin1Char('.') && text[5] == QLatin1Char('.')) {
+        const auto digit = [&](int i) { return text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9') ? text[i].unicode() - '0' : -1; };
+        int v[8], k = 0;
+        for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
+            v[k++] = digit(i);
+        if (std::all_of(v, v + 8, [](int d) { return d >= 0; })) {
+            const QDate d(v[4] * 1000 + v[5] * 100 + v[6] * 10 + v[7], v[2] * 10 + v[3], v[0] * 10 + v[1]);
+            if (d.isValid())
+                return d;
+        }
+    }
     static const QRegularExpression form(QStringLiteral("^ *([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4}) *$"));
     const QRegularExpressionMatch m = form.match(text);
     if (m.hasMatch()) {
@@ -399,6 +462,74 @@ QDate readRateDocumentData(const QByteArray &bytes, RateTable &table, CurrencyLi
     if (failure)
         std::rethrow_exception(failure);
     return date;
+}
+
+std::optional<QByteArray> fetchBankDocument(const QString &url, QString *error)
+{
+    return httpGet(url, fetchLimits(), error);
+}
+
+RateSnapshot readRateSnapshot(const QByteArray &bytes)
+{
+    const std::optional<LoadedDocument> loaded = parse(bytes);
+    if (!loaded)
+        throw OrvelError(QStringLiteral("No active document"));
+    RateSnapshot snapshot;
+    StringListSink names;
+    snapshot.date = rebuild(*loaded, snapshot.table, names);
+    snapshot.names = std::move(names.items);
+    return snapshot;
+}
+
+void writeFileAtomically(const QByteArray &bytes, const QString &file) { writeAtomically(bytes, file, true); }
+
+RateHistory readRateHistory(const QByteArray &bytes)
+{
+    const std::optional<LoadedDocument> loaded = parse(bytes, Blanks::Keep);
+    if (!loaded)
+        throw OrvelError(QStringLiteral("No active document"));
+    const xmlNode *root = xmlDocGetRootElement(loaded->doc.get());
+    if (!root)
+        throw OrvelError(QStringLiteral("No active document"));
+
+    RateHistory history;
+    history.id = plainAttribute(root, "ID");
+    const QString range1 = plainAttribute(root, "DateRange1");
+    const QString range2 = plainAttribute(root, "DateRange2");
+    if (!range1.isEmpty())
+        history.from = readDocumentDate(range1);
+    if (!range2.isEmpty())
+        history.to = readDocumentDate(range2);
+
+    for (const xmlNode *record = root->children; record; record = record->next) {
+        if (!isElement(record, "Record"))
+            continue;
+        RateRecord r;
+        r.date = readDocumentDate(plainAttribute(record, "Date"));
+        QString nominal, value;
+        for (const xmlNode *field = record->children; field; field = field->next) {
+            if (isElement(field, "Nominal"))
+                nominal = elementText(field);
+            else if (isElement(field, "Value"))
+                value = elementText(field);
+        }
+        r.nominal = readInteger(nominal);
+        if (r.nominal < 1)
+            throw OrvelError(QStringLiteral("''%1'' is not a valid nominal").arg(nominal));
+        r.value = readDocumentNumber(value);
+        if (!(r.value > 0))
+            throw OrvelError(QStringLiteral("'%1' is not a valid rate").arg(value));
+        // A positive finite rate over a whole number of at least 1: the
+        // quotient can neither overflow nor fault, so it needs no checks.
+        r.perUnit = static_cast<double>(static_cast<ext>(r.value) / static_cast<ext>(r.nominal));
+        history.records.push_back(r);
+    }
+    // The bank lists the days in order; a document that does not is put in
+    // order rather than drawn back and forth.
+    const auto earlier = [](const RateRecord &a, const RateRecord &b) { return a.date < b.date; };
+    if (!std::is_sorted(history.records.begin(), history.records.end(), earlier))
+        std::stable_sort(history.records.begin(), history.records.end(), earlier);
+    return history;
 }
 
 } // namespace orvel

@@ -17,6 +17,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace orvel {
 
 // Where the names of the table's rows go while the table is rebuilt: item i
@@ -84,5 +86,55 @@ QDate readRateDocumentData(const QByteArray &bytes, RateTable &table, CurrencyLi
 // an http(s) location. The defaults are FetchLimits{}; tests shorten them.
 FetchLimits rateFetchLimits();
 void setRateFetchLimits(const FetchLimits &limits);
+
+// GET url with rateFetchLimits(): the body of a 2xx answer, or nothing.
+// Every document asked of the bank comes through here.
+std::optional<QByteArray> fetchBankDocument(const QString &url, QString *error = nullptr);
+
+// A daily document read whole, all or nothing: the same reader and the same
+// messages as readRateDocumentData, but into a table and a list of names of
+// its own and with no cache written, so a failure leaves nothing behind.
+struct RateSnapshot {
+    QDate date; // the document's own date
+    RateTable table;
+    QStringList names; // item i is the name of row i
+};
+RateSnapshot readRateSnapshot(const QByteArray &bytes);
+
+// Writes bytes to `file` the way the rate cache is written: beside it and
+// renamed over it, refused for a read-only file or folder, a full disk
+// reported. Missing folders are created. Errors: "Cannot create file ...".
+void writeFileAtomically(const QByteArray &bytes, const QString &file);
+
+// One day of a currency's history: Value roubles for Nominal units, and the
+// rate of one unit (Value / Nominal, extended precision, stored).
+struct RateRecord {
+    QDate date;
+    int nominal = 0;
+    double value = 0;
+    double perUnit = 0;
+};
+
+// The bank's dynamics document of one currency over a period:
+//   <?xml version="1.0" encoding="windows-1251"?>
+//   <ValCurs ID="R01235" DateRange1="01.12.2026" DateRange2="06.12.2026" name="Foreign Currency Market Dynamic">
+//     <Record Date="02.12.2026" Id="R01235"><Nominal>1</Nominal><Value>78,1034</Value>
+//       <VunitRate>78,1034</VunitRate></Record>
+//     ...
+//   </ValCurs>
+struct RateHistory {
+    QString id;       // the root's ID
+    QDate from, to;   // DateRange1, DateRange2 (null when missing)
+    std::vector<RateRecord> records; // in date order; empty for a period without rates
+};
+
+// Reads a dynamics document with the daily reader's parser settings (no
+// network, no entities, a document type declaration refused). Elements other
+// than Record are ignored. One record that does not read fails the whole
+// document: "No active document" when it does not parse, the date, integer
+// and floating point messages quoting the text (a missing Nominal or Value
+// reads as empty text), "''%s'' is not a valid nominal" for a Nominal below 1
+// and "'%s' is not a valid rate" for a Value of 0 or less.
+RateHistory readRateHistory(const QByteArray &bytes);
 
 } // namespace orvel

@@ -11,6 +11,8 @@ struct TCurrencyData {
     QString Name;     // what the converter lists show
     int Nominal = 0;  // units of the currency that Value is quoted for
     double Value = 0; // price in roubles of Nominal units
+    QString ID = {};  // the bank's own key of the currency ("R01235"), which its
+                      // history is asked for by; empty in the rouble row
 };
 
 namespace orvel {
