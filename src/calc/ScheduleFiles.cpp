@@ -1,5 +1,7 @@
 #include "ScheduleFiles.h"
 
+#include "AtomicFile.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -10,7 +12,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -489,29 +490,10 @@ QByteArray schedulePdf(const ScheduleReport &report, const QLocale &locale, cons
 
 void saveFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    const auto fail = [&] {
-        return OrvelError(QStringLiteral("Не удалось сохранить файл \"%1\": %2")
-                              .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), file.errorString()));
-    };
-    // Unbuffered, so that a full disk fails the write itself and is reported
-    // with its reason, not only as a failed commit.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw fail();
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    if (written != bytes.size()) {
-        const OrvelError e = fail();
-        file.cancelWriting();
-        throw e;
-    }
-    if (!file.commit())
-        throw fail();
+    const QString why = replaceFileContents(path, bytes);
+    if (!why.isEmpty())
+        throw OrvelError(QStringLiteral("Не удалось сохранить файл \"%1\": %2")
+                             .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), why));
 }
 
 } // namespace orvel

@@ -1,5 +1,6 @@
 #include "RateDocument.h"
 
+#include "AtomicFile.h"
 #include "HttpFetch.h"
 #include "Numbers.h"
 #include "OrvelError.h"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -348,12 +348,10 @@ void writeAtomically(const QByteArray &bytes, const QString &cacheFile, bool mak
 {
     // Written beside the cache and renamed over it: an interrupted or failed
     // write never leaves a truncated cache behind.
-    QSaveFile file(cacheFile);
     const auto failWith = [&](const QString &why) {
         return OrvelError(QStringLiteral("Cannot create file \"%1\". %2")
                               .arg(QDir::toNativeSeparators(QFileInfo(cacheFile).absoluteFilePath()), why));
     };
-    const auto fail = [&] { return failWith(file.errorString()); };
     // The rename would replace a read-only cache, or add to a read-only
     // folder, whenever the folder lets it; the user's protection wins.
     if (readOnly(cacheFile) || readOnly(QFileInfo(cacheFile).absolutePath()))
@@ -366,27 +364,11 @@ void writeAtomically(const QByteArray &bytes, const QString &cacheFile, bool mak
         if (!QDir().mkpath(folder))
             throw failWith(QString::fromLocal8Bit(std::strerror(errno ? errno : EACCES)));
     }
-    // Unbuffered, so that a full disk fails the write itself: a buffered
-    // write that fails only when the file is closed would go unnoticed and
-    // an empty cache would be renamed over the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw fail();
-    // A short write (the disk filled part way) is followed by another one
-    // for the rest, which fails with the system's reason.
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    if (written != bytes.size() || !file.flush()) {
-        const OrvelError e = fail();
-        file.cancelWriting();
-        throw e;
-    }
-    if (!file.commit())
-        throw fail();
+    // A write that fails (a full disk included) leaves the old cache as it
+    // was and is reported with the system's reason.
+    const QString why = replaceFileContents(cacheFile, bytes);
+    if (!why.isEmpty())
+        throw failWith(why);
 }
 
 void writeCache(const LoadedDocument &loaded, const QString &cacheFile)
