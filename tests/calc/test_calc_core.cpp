@@ -2,25 +2,13 @@
 // would show only the rounded outcome.
 #include "Checked.h"
 #include "Deposit.h"
+#include "FaultOf.h"
 #include "Loan.h"
 
 #include <QTest>
 
 using namespace orvel;
-
-namespace {
-// A fault message, or empty when the call returned.
-template <typename F>
-QString faultOf(F &&f)
-{
-    try {
-        f();
-        return {};
-    } catch (const OrvelError &e) {
-        return e.message();
-    }
-}
-} // namespace
+using orveltest::faultOf;
 
 class TestCalcCore : public QObject {
     Q_OBJECT

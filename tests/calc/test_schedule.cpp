@@ -4,9 +4,12 @@
 #include "Checked.h"
 #include "Schedule.h"
 
+#include "FaultOf.h"
+
 #include <QTest>
 
 using namespace orvel;
+using orveltest::faultOf;
 
 Q_DECLARE_METATYPE(orvel::LoanTerms)
 Q_DECLARE_METATYPE(std::vector<std::int64_t>)
@@ -62,17 +65,6 @@ const char *const kAnnuity100k = R"(
     10 2613027 26130 862358 888488 0 1750669
     11 1750669 17507 870981 888488 0 879688
     12 879688 8797 879688 888485 0 0)";
-
-template <typename F>
-QString faultOf(F &&f)
-{
-    try {
-        f();
-        return {};
-    } catch (const OrvelError &e) {
-        return e.message();
-    }
-}
 
 } // namespace
 
