@@ -50,6 +50,7 @@
 #include <com/sun/star/util/XReplaceable.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -65,6 +66,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -148,17 +151,31 @@ void killRunningOffices()
 }
 
 // Waits up to `limit` for the process to end; true when it has ended (and
-// was reaped).
+// was reaped). The wait returns the moment the process ends.
 bool waitForExit(pid_t pid, std::chrono::milliseconds limit)
 {
     const auto deadline = Clock::now() + limit;
+    const int handle = int(::syscall(SYS_pidfd_open, pid, 0));
     for (;;) {
         const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
-        if (r == pid || (r < 0 && errno == ECHILD))
+        if (r == pid || (r < 0 && errno == ECHILD)) {
+            if (handle >= 0)
+                ::close(handle);
             return true;
-        if (Clock::now() >= deadline)
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            if (handle >= 0)
+                ::close(handle);
             return false;
-        std::this_thread::sleep_for(20ms);
+        }
+        if (handle >= 0) {
+            // Readable when the process has ended.
+            struct pollfd ended = {handle, POLLIN, 0};
+            ::poll(&ended, 1, int(std::min<long long>(left.count(), 1000)));
+        } else {
+            std::this_thread::sleep_for(2ms);
+        }
     }
 }
 
@@ -331,11 +348,11 @@ private:
 };
 
 // The UNO runtime of this process, bootstrapped once with the office's own
-// types (remote calls need them) and kept until the process ends.
+// types (remote calls need them) and kept until the process ends. Offices
+// may be started on other threads than the GUI's: the first caller sets it up.
 Reference<css::uno::XComponentContext> localContext()
 {
-    static Reference<css::uno::XComponentContext> *context = nullptr;
-    if (!context) {
+    static const Reference<css::uno::XComponentContext> *const context = [] {
         // The office's bootstrap files: fundamentalrc names the type and
         // service libraries that unorc lists.
         const QDir program(libreOfficeProgramDir());
@@ -343,9 +360,84 @@ Reference<css::uno::XComponentContext> localContext()
                             ou(QStringLiteral("vnd.sun.star.pathname:")
                                + program.filePath(QStringLiteral("fundamentalrc"))));
         const QString ini = fileUrl(program.filePath(QStringLiteral("unorc")));
-        context = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext(ou(ini)));
-    }
+        return new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext(ou(ini)));
+    }();
     return *context;
+}
+
+// ---- the private profile ----
+
+// A new profile makes the office set it up and end with kRestartRequested,
+// and the start after that runs the graphics self-test of a first use of
+// this product version: together some 800 ms of every start. Both are
+// skipped when the profile already holds what the office writes into it at
+// its first start: the build of the office its extension folder was made
+// for, and the product version it last ran.
+struct ProfileSeed {
+    QByteArray buildId;        // "buildid" of program/versionrc, "40(Build:2)"
+    QByteArray productVersion; // "ooSetupVersion" of share/registry/main.xcd, "7.4"
+};
+
+ProfileSeed readProfileSeed(const QString &programDir)
+{
+    ProfileSeed seed;
+    QFile versionrc(QDir(programDir).filePath(QStringLiteral("versionrc")));
+    if (versionrc.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : versionrc.readAll().split('\n'))
+            if (line.startsWith("buildid="))
+                seed.buildId = line.mid(8).trimmed();
+    }
+    QFile registry(QDir(programDir).filePath(QStringLiteral("../share/registry/main.xcd")));
+    if (registry.open(QIODevice::ReadOnly)) {
+        const QByteArray xcd = registry.readAll();
+        // The value, not the schema entry (which goes on with its type).
+        const int prop = xcd.indexOf("oor:name=\"ooSetupVersion\">");
+        const int start = prop < 0 ? -1 : xcd.indexOf("<value>", prop);
+        const int end = start < 0 ? -1 : xcd.indexOf("</value>", start);
+        if (end > start) {
+            const QByteArray version = xcd.mid(start + 7, end - start - 7).trimmed();
+            static const QRegularExpression plain(QStringLiteral("^[0-9]+\\.[0-9]+(\\.[0-9]+)*$"));
+            if (plain.match(QString::fromLatin1(version)).hasMatch())
+                seed.productVersion = version;
+        }
+    }
+    return seed;
+}
+
+// The seed of the installed office, read once for each program folder.
+ProfileSeed profileSeed(const QString &programDir)
+{
+    static std::mutex mutex;
+    static QString dir;
+    static ProfileSeed seed;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (dir != programDir) {
+        seed = readProfileSeed(programDir);
+        dir = programDir;
+    }
+    return seed;
+}
+
+void seedProfile(const QDir &profile, const ProfileSeed &seed)
+{
+    auto write = [&](const QString &name, const QByteArray &content) {
+        profile.mkpath(QFileInfo(profile.filePath(name)).path());
+        QFile f(profile.filePath(name));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(content);
+    };
+    // Without either the office starts as it would without both: slower.
+    if (!seed.buildId.isEmpty())
+        write(QStringLiteral("user/extensions/buildid"), seed.buildId);
+    if (!seed.productVersion.isEmpty())
+        write(QStringLiteral("user/registrymodifications.xcu"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+              "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+              "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+              "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" "
+              "oor:op=\"fuse\"><value>"
+                  + seed.productVersion + "</value></prop></item>\n</oor:items>\n");
 }
 
 // ---- error texts ----
@@ -659,6 +751,7 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started: no temporary folder"));
     const QDir home(d.home->path());
     home.mkpath(QStringLiteral("tmp"));
+    seedProfile(QDir(home.filePath(QStringLiteral("profile"))), profileSeed(libreOfficeProgramDir()));
 
     const QString &pipe = d.pipe = QStringLiteral("orvel_calc_%1_%2")
                              .arg(::getpid())
@@ -690,24 +783,32 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
             css::bridge::UnoUrlResolver::create(localContext());
         const OUString url = ou(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe));
         const auto deadline = Clock::now() + kConnectLimit;
+        const QByteArray socket = QFile::encodeName(d.pipeSocket());
         while (!d.remote.is()) {
-            try {
-                d.remote.set(resolver->resolve(url), UNO_QUERY_THROW);
-            } catch (const css::connection::NoConnectException &) {
-                int status = 0;
-                if (::waitpid(d.pid, &status, WNOHANG) == d.pid) {
-                    d.ended();
-                    // The first start with a new profile sets it up and asks
-                    // to be started again.
-                    if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested && ++restarts <= 2)
-                        d.pid = spawn(program, args, env, log, leftovers, d.lifeline);
-                    if (!d.pid)
-                        throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+            // The office makes its pipe when it starts to accept connections:
+            // until then a look at the file system is all a try costs, so
+            // the office is tried often and answers as soon as it can.
+            struct stat info;
+            if (::stat(socket.constData(), &info) == 0) {
+                try {
+                    d.remote.set(resolver->resolve(url), UNO_QUERY_THROW);
+                    break;
+                } catch (const css::connection::NoConnectException &) {
                 }
-                if (Clock::now() >= deadline)
-                    throw OrvelError(QStringLiteral("LibreOffice Calc did not answer in 30 seconds"));
-                std::this_thread::sleep_for(50ms);
             }
+            int status = 0;
+            if (::waitpid(d.pid, &status, WNOHANG) == d.pid) {
+                d.ended();
+                // A start with a profile it has to set up first asks to be
+                // started again.
+                if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested && ++restarts <= 2)
+                    d.pid = spawn(program, args, env, log, leftovers, d.lifeline);
+                if (!d.pid)
+                    throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+            }
+            if (Clock::now() >= deadline)
+                throw OrvelError(QStringLiteral("LibreOffice Calc did not answer in 30 seconds"));
+            std::this_thread::sleep_for(2ms);
         }
         d.desktop = css::frame::Desktop::create(d.remote);
     } catch (const css::uno::Exception &e) {
