@@ -2,6 +2,8 @@
 // application object.
 #include "LibreOfficeCalc.h"
 
+#include "PlaceholderPass.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +35,10 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
@@ -188,6 +193,42 @@ void endProcess(pid_t pid, std::chrono::milliseconds grace)
     }
     // Whatever is left of the group (an office whose guard was killed).
     ::kill(-pid, SIGKILL);
+}
+
+// Removes the folders in a process of its own that nobody waits for: a
+// removal can take a few hundred milliseconds on a busy disk, and it goes on
+// when this program ends.
+void removeInBackground(const QStringList &folders)
+{
+    std::vector<QByteArray> store{QByteArray("rm"), QByteArray("-rf"), QByteArray("--")};
+    for (const QString &f : folders)
+        store.push_back(QFile::encodeName(f));
+    std::vector<char *> argv;
+    for (QByteArray &a : store)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // The removal is the child of this child, which ends at once: init
+        // reaps it, and it is nobody's zombie.
+        ::setsid();
+        if (::fork() == 0) {
+            const int null = ::open("/dev/null", O_RDWR);
+            if (null >= 0) {
+                ::dup2(null, 0);
+                ::dup2(null, 1);
+                ::dup2(null, 2);
+            }
+            ::close_range(3, ~0U, 0);
+            ::execve("/bin/rm", argv.data(), environ);
+        }
+        ::_exit(0);
+    }
+    if (child > 0)
+        ::waitpid(child, nullptr, 0);
+    else
+        for (const QString &f : folders)
+            QDir(f).removeRecursively();
 }
 
 // The guard's SIGCHLD handler: it only has to interrupt the wait.
@@ -503,14 +544,28 @@ struct LibreOfficeCalc::Impl {
     }
 
     // Runs one call into the office; its errors become the message `what`
-    // (with the office's reason when that reads well).
+    // (with the office's reason when that reads well). The writes that wait
+    // go first, and report their own failures; replacements that wait are
+    // kept when the call is one more of them.
+    enum class Pending { Write, KeepReplacements };
     template <typename F>
-    auto call(const QString &what, F &&f) -> decltype(f())
+    auto call(const QString &what, F &&f, Pending pending = Pending::Write) -> decltype(f())
+    {
+        if (!running())
+            throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
+        flushColumn();
+        if (pending == Pending::Write)
+            flushReplacements();
+        return guarded(what, std::forward<F>(f));
+    }
+
+    // f's office errors as the message `what`; a dead office says so.
+    template <typename F>
+    auto guarded(const QString &what, F &&f) -> decltype(f())
     {
         if (!running())
             throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
         try {
-            flush();
             return f();
         } catch (const css::lang::DisposedException &) {
             throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
@@ -522,6 +577,11 @@ struct LibreOfficeCalc::Impl {
             const QString reason = officeReason(e);
             throw OrvelError(description(reason.isEmpty() ? what : what + QStringLiteral(": ") + reason));
         }
+    }
+
+    static QString cannotWrite(const QString &cell)
+    {
+        return QStringLiteral("Cannot write to the range \"%1\"").arg(cell);
     }
 
     Reference<css::frame::XModel> active() const
@@ -540,6 +600,7 @@ struct LibreOfficeCalc::Impl {
     {
         sheetCache.clear();
         sheetCells.clear();
+        lastText = {-1, -1};
     }
 
     Reference<css::sheet::XSpreadsheet> activeSheet()
@@ -591,65 +652,258 @@ struct LibreOfficeCalc::Impl {
         return col >= 1 && col <= 1024 && row >= 0 && row < 1048576 && (--col, true);
     }
 
-    // Texts written into consecutive cells of one column wait here and go
-    // to the office in one call: the sheet is the same as with one call per
-    // cell, and a long schedule is written many times faster. Every other
-    // call writes them first.
-    struct Pending {
+    // Texts written down one column (the schedule's month rows) reach the
+    // office in one call: the first cell is written at once, the ones that
+    // follow it directly below wait here until a call that is not one more
+    // of them. The sheet is the same as with one call per cell. Writes that
+    // do not continue a column, as all of the declarations', are never held
+    // back, so each is reported at the step that made it.
+    struct Column {
         int col = -1, firstRow = 0;
         QStringList texts;
-    } pending;
+    } column;
+    struct Cell {
+        int col, row;
+    } lastText{-1, -1}; // the last text written on its own
 
-    void flush()
+    void flushColumn()
     {
-        if (pending.texts.isEmpty())
+        if (column.texts.isEmpty())
             return;
-        const Pending p = std::move(pending);
-        pending = Pending();
-        if (p.texts.size() == 1) {
-            type(cells()->getCellByPosition(p.col, p.firstRow), p.texts.first());
-            return;
+        const Column p = std::move(column);
+        column = Column();
+        const int lastRow = p.firstRow + int(p.texts.size()) - 1;
+        try {
+            if (p.texts.size() > 1) {
+                refuseIfAsked(p.col, p.firstRow, p.col, lastRow);
+                Reference<css::sheet::XCellRangeFormula> range(
+                    cells()->getCellRangeByPosition(p.col, p.firstRow, p.col, lastRow), UNO_QUERY_THROW);
+                Sequence<Sequence<OUString>> rows(sal_Int32(p.texts.size()));
+                for (int i = 0; i < p.texts.size(); ++i) {
+                    const OUString text = ou(p.texts[i]);
+                    rows[i] = Sequence<OUString>(&text, 1);
+                }
+                range->setFormulaArray(rows);
+                lastText = {p.col, lastRow};
+                return;
+            }
+        } catch (const css::uno::Exception &) {
+            // The office may refuse the whole column (a protected sheet)
+            // where it takes the cells one by one: they go one by one, and
+            // the first that fails is the one reported.
         }
-        Reference<css::sheet::XCellRangeFormula> column(
-            cells()->getCellRangeByPosition(p.col, p.firstRow, p.col, p.firstRow + int(p.texts.size()) - 1),
-            UNO_QUERY_THROW);
-        Sequence<Sequence<OUString>> rows(sal_Int32(p.texts.size()));
         for (int i = 0; i < p.texts.size(); ++i) {
-            const OUString text = ou(p.texts[i]);
-            rows[i] = Sequence<OUString>(&text, 1);
+            const int row = p.firstRow + i;
+            guarded(cannotWrite(cellName(p.col, row)), [&] {
+                refuseIfAsked(p.col, row, p.col, row);
+                type(cells()->getCellByPosition(p.col, row), p.texts[i]);
+            });
+            lastText = {p.col, row};
         }
-        column->setFormulaArray(rows);
     }
 
-    // Queues the text when it can join the waiting column; false when it
-    // has to be written on its own.
-    bool queue(const QString &address, const QString &text)
+    // Holds the text back when it continues the column of the last text;
+    // false when it has to be written now.
+    bool holdBack(const QString &address, const QString &text)
     {
         int col = 0, row = 0;
         // The apostrophe rule needs the cell's own text call.
         if (text.startsWith(QLatin1Char('\'')) || !singleCell(address, col, row))
             return false;
-        // The waiting texts are written through call(): a failure is
-        // reported like any other write (the office may have gone).
-        if (!pending.texts.isEmpty() && (col != pending.col || row != pending.firstRow + pending.texts.size()))
-            call(QStringLiteral("Cannot write to the range \"%1\"").arg(address), [] {});
-        if (pending.texts.isEmpty()) {
-            pending.col = col;
-            pending.firstRow = row;
+        const Cell last = column.texts.isEmpty() ? lastText
+                                                 : Cell{column.col, column.firstRow + int(column.texts.size()) - 1};
+        if (col != last.col || row != last.row + 1)
+            return false;
+        if (column.texts.isEmpty()) {
+            flushReplacements();
+            column.col = col;
+            column.firstRow = row;
         }
-        pending.texts << text;
+        column.texts << text;
         return true;
     }
 
-    // Calls f for every cell of the range, row by row.
+    // "B7" of the zero-based column and row.
+    static QString cellName(int col, int row)
+    {
+        QString name;
+        for (int c = col + 1; c > 0; c = (c - 1) / 26)
+            name.prepend(QChar(u'A' + (c - 1) % 26));
+        return name + QString::number(row + 1);
+    }
+
+    // ---- placeholder replacements ----
+
+    // Replacements in one range of the active sheet wait here, in the order
+    // of their calls, and are carried out together by the next other call:
+    // the range is read once, and only the cells they change are written
+    // (see PlaceholderPass.h).
+    struct Replacements {
+        QString range;
+        Reference<css::table::XCellRange> cells;
+        css::table::CellRangeAddress address;
+        QList<Replacement> list;
+    } replacements;
+    bool onePass = true;
+    ReplaceCounts counts;
+
+    void flushReplacements()
+    {
+        if (replacements.list.isEmpty())
+            return;
+        const Replacements r = std::move(replacements);
+        replacements = Replacements();
+        if (onePass) {
+            try {
+                if (replaceInOnePass(r)) {
+                    counts.onePass += int(r.list.size());
+                    return;
+                }
+            } catch (const css::uno::Exception &) {
+                // Written in part or not at all: the calls one by one do
+                // what is left (the plan makes sure they find nothing in the
+                // cells already written).
+            } catch (const OrvelError &) {
+            }
+        }
+        counts.eachCall += int(r.list.size());
+        for (const Replacement &one : r.list) {
+            try {
+                guarded(QString(), [&] { replaceEach(r.cells, one.first, one.second); });
+            } catch (const OrvelError &) {
+                // As for a Replace call of its own: the placeholder stays.
+            }
+        }
+    }
+
+    // The cells of the range: kinds, texts and comments, in five calls.
+    QVector<PlaceholderCell> readForReplacing(const Replacements &r)
+    {
+        const css::table::CellRangeAddress &a = r.address;
+        const int columns = a.EndColumn - a.StartColumn + 1;
+        const int rows = a.EndRow - a.StartRow + 1;
+        QVector<PlaceholderCell> cells(rows * columns);
+        const Sequence<Sequence<OUString>> formulas =
+            Reference<css::sheet::XCellRangeFormula>(r.cells, UNO_QUERY_THROW)->getFormulaArray();
+        Reference<css::sheet::XCellRangesQuery> query(r.cells, UNO_QUERY_THROW);
+        auto mark = [&](sal_Int16 flags, const std::function<void(PlaceholderCell &)> &f) {
+            Reference<css::sheet::XSheetCellRanges> found = query->queryContentCells(flags);
+            if (!found.is())
+                return;
+            for (const css::table::CellRangeAddress &part : found->getRangeAddresses())
+                for (sal_Int32 row = part.StartRow; row <= part.EndRow; ++row)
+                    for (sal_Int32 col = part.StartColumn; col <= part.EndColumn; ++col)
+                        f(cells[(row - a.StartRow) * columns + (col - a.StartColumn)]);
+        };
+        for (int row = 0; row < rows && row < formulas.getLength(); ++row)
+            for (int col = 0; col < columns && col < formulas[row].getLength(); ++col) {
+                PlaceholderCell &c = cells[row * columns + col];
+                c.text = qs(formulas[row][col]);
+                c.kind = c.text.isEmpty() ? PlaceholderCell::Empty : PlaceholderCell::Other;
+            }
+        mark(css::sheet::CellFlags::STRING, [](PlaceholderCell &c) {
+            // The input text of a text that would read as a number, or that
+            // starts with an apostrophe, has one in front.
+            c.kind = PlaceholderCell::Text;
+            if (c.text.startsWith(QLatin1Char('\'')))
+                c.text.remove(0, 1);
+        });
+        mark(css::sheet::CellFlags::ANNOTATION, [](PlaceholderCell &c) { c.note = true; });
+        return cells;
+    }
+
+    // False when the pass can't promise the result of the calls one by one.
+    bool replaceInOnePass(const Replacements &r)
+    {
+        const css::table::CellRangeAddress &a = r.address;
+        const PlaceholderPlan plan =
+            planPlaceholderPass(readForReplacing(r), a.EndColumn - a.StartColumn + 1, r.list);
+        if (!plan.onePass)
+            return false;
+        for (const PlaceholderRun &run : plan.runs) {
+            const int col = a.StartColumn + run.firstColumn, row = a.StartRow + run.row;
+            const int last = col + int(run.inputs.size()) - 1;
+            refuseIfAsked(col, row, last, row);
+            Reference<css::sheet::XCellRangeFormula> part(cells()->getCellRangeByPosition(col, row, last, row),
+                                                          UNO_QUERY_THROW);
+            Sequence<OUString> inputs(sal_Int32(run.inputs.size()));
+            for (int i = 0; i < run.inputs.size(); ++i)
+                inputs[i] = ou(run.inputs[i]);
+            part->setFormulaArray(Sequence<Sequence<OUString>>(&inputs, 1));
+        }
+        for (const PlaceholderCellWrite &w : plan.single) {
+            refuseIfAsked(a.StartColumn + w.column, a.StartRow + w.row, a.StartColumn + w.column, a.StartRow + w.row);
+            type(cells()->getCellByPosition(a.StartColumn + w.column, a.StartRow + w.row), w.text);
+        }
+        return true;
+    }
+
+    // One Replace call: the office finds the cells, and the replaced text of
+    // each is typed into it again, so it follows the same rules as a text
+    // assigned to a cell (the office's own replace would keep a leading
+    // apostrophe).
+    void replaceEach(const Reference<css::table::XCellRange> &range, const QString &what, const QString &replacement)
+    {
+        Reference<css::util::XReplaceable> replaceable(range, UNO_QUERY_THROW);
+        Reference<css::util::XReplaceDescriptor> search = replaceable->createReplaceDescriptor();
+        search->setSearchString(ou(what));
+        Reference<css::beans::XPropertySet> options(search, UNO_QUERY_THROW);
+        options->setPropertyValue(OUString("SearchCaseSensitive"), Any(false));
+        options->setPropertyValue(OUString("SearchRegularExpression"), Any(false));
+        options->setPropertyValue(OUString("SearchWords"), Any(false));
+        Reference<css::container::XIndexAccess> found =
+            replaceable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
+        if (!found.is())
+            return;
+        for (sal_Int32 i = 0; i < found->getCount(); ++i) {
+            Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
+            forEachCell(part, [&](const Reference<css::table::XCell> &cell, int col, int row) {
+                const bool text = cell->getType() == css::table::CellContentType_TEXT;
+                const QString before = text ? qs(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString())
+                                            : qs(cell->getFormula());
+                QString after = before;
+                after.replace(what, replacement, Qt::CaseInsensitive);
+                if (after != before) {
+                    refuseIfAsked(col, row, col, row);
+                    type(cell, after);
+                }
+            });
+        }
+    }
+
+    // ---- refused writes, for the fault tests ----
+
+    static std::mutex &refusedMutex()
+    {
+        static std::mutex m;
+        return m;
+    }
+    static QString &refusedCell()
+    {
+        static QString cell;
+        return cell;
+    }
+
+    // A write that reaches the refused cell fails as the office fails one.
+    static void refuseIfAsked(int firstCol, int firstRow, int lastCol, int lastRow)
+    {
+        std::lock_guard<std::mutex> lock(refusedMutex());
+        int col = 0, row = 0;
+        if (!refusedCell().isEmpty() && singleCell(refusedCell(), col, row) && col >= firstCol && col <= lastCol
+            && row >= firstRow && row <= lastRow)
+            throw css::uno::RuntimeException(OUString());
+    }
+
+    // Calls f for every cell of the range, row by row, with the cell's
+    // column and row on the sheet.
     static void forEachCell(const Reference<css::table::XCellRange> &r,
-                            const std::function<void(const Reference<css::table::XCell> &)> &f)
+                            const std::function<void(const Reference<css::table::XCell> &, int, int)> &f)
     {
         Reference<css::sheet::XCellRangeAddressable> addressable(r, UNO_QUERY_THROW);
         const css::table::CellRangeAddress a = addressable->getRangeAddress();
         for (sal_Int32 row = 0; row <= a.EndRow - a.StartRow; ++row)
             for (sal_Int32 col = 0; col <= a.EndColumn - a.StartColumn; ++col)
-                f(r->getCellByPosition(col, row));
+                f(r->getCellByPosition(col, row), a.StartColumn + col, a.StartRow + row);
     }
 
     // A text taken as if typed into the cell: "=" makes a formula, digits a
@@ -706,13 +960,24 @@ struct LibreOfficeCalc::Impl {
                 terminating = true;
             }
         }
-        pending = Pending();
+        column = Column();
+        replacements = Replacements();
         sheetChanged();
         workbooks.clear();
         desktop.clear();
         remote.clear();
         endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms);
         ended();
+        removeHome();
+    }
+
+    // The private folder, once its office has ended.
+    void removeHome()
+    {
+        if (!home)
+            return;
+        home->setAutoRemove(false);
+        removeInBackground({home->path()});
         home.reset();
     }
 };
@@ -878,48 +1143,42 @@ void LibreOfficeCalc::rangeReplace(const QString &range, const QString &what, co
     d->call(QStringLiteral("Cannot replace in the range \"%1\"").arg(range), [&] {
         if (what.isEmpty())
             return;
-        Reference<css::util::XReplaceable> replaceable(d->range(range), UNO_QUERY_THROW);
-        Reference<css::util::XReplaceDescriptor> search = replaceable->createReplaceDescriptor();
-        search->setSearchString(ou(what));
-        Reference<css::beans::XPropertySet> options(search, UNO_QUERY_THROW);
-        options->setPropertyValue(OUString("SearchCaseSensitive"), Any(false));
-        options->setPropertyValue(OUString("SearchRegularExpression"), Any(false));
-        options->setPropertyValue(OUString("SearchWords"), Any(false));
-        // The office finds the cells; the replaced text of each is then
-        // typed into it again, so it follows the same rules as a text
-        // assigned to a cell (the office's own replace would keep a
-        // leading apostrophe).
-        Reference<css::container::XIndexAccess> found = replaceable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
-        if (!found.is())
-            return;
-        for (sal_Int32 i = 0; i < found->getCount(); ++i) {
-            Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
-            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &cell) {
-                const bool text = cell->getType() == css::table::CellContentType_TEXT;
-                const QString before = text ? qs(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString())
-                                            : qs(cell->getFormula());
-                QString after = before;
-                after.replace(what, replacement, Qt::CaseInsensitive);
-                if (after != before)
-                    Impl::type(cell, after);
-            });
+        // Waits for the next other call, with the replacements in the same
+        // range before it (see flushReplacements).
+        Impl::Replacements &r = d->replacements;
+        if (!r.list.isEmpty() && r.range != range)
+            d->flushReplacements();
+        if (r.list.isEmpty()) {
+            r.cells = d->range(range);
+            r.address = Reference<css::sheet::XCellRangeAddressable>(r.cells, UNO_QUERY_THROW)->getRangeAddress();
+            r.range = range;
         }
-    });
+        r.list << Replacement(what, replacement);
+    }, Impl::Pending::KeepReplacements);
 }
 
 void LibreOfficeCalc::setRangeText(const QString &cell, const QString &text)
 {
-    if (d->running() && !d->workbooks.empty() && d->queue(cell, text))
+    if (d->running() && !d->workbooks.empty() && d->holdBack(cell, text))
         return;
-    d->call(QStringLiteral("Cannot write to the range \"%1\"").arg(cell), [&] {
-        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c) { Impl::type(c, text); });
+    d->call(Impl::cannotWrite(cell), [&] {
+        int col = 0, row = 0;
+        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
+            Impl::refuseIfAsked(x, y, x, y);
+            Impl::type(c, text);
+        });
+        if (Impl::singleCell(cell, col, row))
+            d->lastText = {col, row};
     });
 }
 
 void LibreOfficeCalc::setRangeInt(const QString &cell, int value)
 {
-    d->call(QStringLiteral("Cannot write to the range \"%1\"").arg(cell), [&] {
-        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c) { c->setValue(value); });
+    d->call(Impl::cannotWrite(cell), [&] {
+        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
+            Impl::refuseIfAsked(x, y, x, y);
+            c->setValue(value);
+        });
     });
 }
 
@@ -1056,17 +1315,52 @@ QStringList LibreOfficeCalc::findCells(const QString &range, const QString &text
             searchable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
         for (sal_Int32 i = 0; found.is() && i < found->getCount(); ++i) {
             Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
-            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &cell) {
-                const css::table::CellAddress a =
-                    Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
-                QString column;
-                for (int c = a.Column + 1; c > 0; c = (c - 1) / 26)
-                    column.prepend(QChar(u'A' + (c - 1) % 26));
-                cells << column + QString::number(a.Row + 1);
+            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &, int col, int row) {
+                cells << Impl::cellName(col, row);
             });
         }
         return cells;
     });
+}
+
+QVector<LibreOfficeCalc::CellContent> LibreOfficeCalc::cellContents(const QString &range)
+{
+    return d->call(QStringLiteral("Cannot read the range \"%1\"").arg(range), [&] {
+        const Reference<css::table::XCellRange> r = d->range(range);
+        const css::table::CellRangeAddress a =
+            Reference<css::sheet::XCellRangeAddressable>(r, UNO_QUERY_THROW)->getRangeAddress();
+        const int columns = a.EndColumn - a.StartColumn + 1;
+        QVector<CellContent> cells((a.EndRow - a.StartRow + 1) * columns);
+        const Sequence<Sequence<OUString>> formulas =
+            Reference<css::sheet::XCellRangeFormula>(r, UNO_QUERY_THROW)->getFormulaArray();
+        for (int row = 0; row < formulas.getLength(); ++row)
+            for (int col = 0; col < formulas[row].getLength(); ++col)
+                cells[row * columns + col].formula = qs(formulas[row][col]);
+        Reference<css::sheet::XCellRangesQuery> query(r, UNO_QUERY_THROW);
+        const std::pair<sal_Int16, CellKind> kinds[] = {
+            {css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME, CellKind::Value},
+            {css::sheet::CellFlags::STRING, CellKind::Text},
+            {css::sheet::CellFlags::FORMULA, CellKind::Formula},
+        };
+        for (const auto &kind : kinds) {
+            Reference<css::sheet::XSheetCellRanges> found = query->queryContentCells(kind.first);
+            for (const css::table::CellRangeAddress &part : found->getRangeAddresses())
+                for (sal_Int32 row = part.StartRow; row <= part.EndRow; ++row)
+                    for (sal_Int32 col = part.StartColumn; col <= part.EndColumn; ++col)
+                        cells[(row - a.StartRow) * columns + (col - a.StartColumn)].kind = kind.second;
+        }
+        return cells;
+    });
+}
+
+void LibreOfficeCalc::setOnePassReplace(bool onePass) { d->onePass = onePass; }
+
+LibreOfficeCalc::ReplaceCounts LibreOfficeCalc::replaceCounts() const { return d->counts; }
+
+void LibreOfficeCalc::refuseWritesTo(const QString &cell)
+{
+    std::lock_guard<std::mutex> lock(Impl::refusedMutex());
+    Impl::refusedCell() = cell;
 }
 
 QString LibreOfficeCalc::activeSheetName()

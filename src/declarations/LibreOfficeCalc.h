@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <memory>
 
@@ -57,6 +58,26 @@ public:
     QString activeSheetName();
     // The cells of the range whose text contains `text` (any case), as "B7".
     QStringList findCells(const QString &range, const QString &text);
+    // Every cell of the range, row by row: its kind and its input text.
+    struct CellContent {
+        CellKind kind = CellKind::Empty;
+        QString formula;
+        bool operator==(const CellContent &o) const { return kind == o.kind && formula == o.formula; }
+    };
+    QVector<CellContent> cellContents(const QString &range);
+
+    // Replacements in one range are carried out in one pass (the default)
+    // or by one office search each, as the pass's reference and fallback.
+    void setOnePassReplace(bool onePass);
+    // Replace calls carried out so far, in one pass and one by one.
+    struct ReplaceCounts {
+        int onePass = 0, eachCall = 0;
+    };
+    ReplaceCounts replaceCounts() const;
+
+    // Fault tests: from now on every write into this cell of any sheet
+    // fails as a write the office refuses (an empty text ends that).
+    static void refuseWritesTo(const QString &cell);
 
     // The process that watches over the office; its process group holds the
     // office (0 once it has ended).
