@@ -40,27 +40,15 @@ class TestDeclarationLibreOffice : public QObject {
     // one pass or by one office search each; the counts of both kinds.
     LibreOfficeCalc::ReplaceCounts runWith(QWidget *window, const QString &name, bool onePass)
     {
-        LibreOfficeCalc::ReplaceCounts counts;
-        orvel::setSpreadsheetFactory([&](const QString &) -> std::unique_ptr<orvel::SpreadsheetApp> {
-            // The window keeps the object: it is the run's until the next run.
-            auto calc = LibreOfficeCalc::start();
-            calc->setOnePassReplace(onePass);
-            last = calc.get();
-            return calc;
-        });
+        KeptOffice office(onePass);
         ModalWatcher boxes;
         answer = dir.filePath(name);
         QFile::remove(answer);
         click(window, "Button1");
-        orvel::setSpreadsheetFactory({});
-        if (boxes.texts() == QStringList{QStringLiteral("Декларация успешно сформирована!")} && last)
-            counts = last->replaceCounts();
-        else
-            counts.onePass = counts.eachCall = -1;
-        last = nullptr;
-        return counts;
+        if (boxes.texts() == QStringList{QStringLiteral("Декларация успешно сформирована!")} && office.last)
+            return office.last->replaceCounts();
+        return {-1, -1};
     }
-    LibreOfficeCalc *last = nullptr;
 
 private slots:
     void initTestCase()
