@@ -3,6 +3,7 @@
 #include "Loan.h"
 #include "Numbers.h"
 #include "ScheduleExport.h"
+#include "Spreadsheet.h"
 #include "TForm1.h"
 #include "Widgets.h"
 
@@ -58,6 +59,14 @@ void TForm1::buildLoanTab()
     grid->setRowStretch(8, 1);
 
     orvel::onEvent(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+    // While differentiated payments are chosen, a schedule export may come
+    // soon: an office gets ready meanwhile.
+    QObject::connect(RadioButton8, &QRadioButton::toggled, this, [](bool chosen) {
+        orvel::spareOfficeWanted(orvel::SpareAsker::DifferentiatedSchedule, chosen);
+    });
+    QObject::connect(RadioButton8, &QObject::destroyed, [] {
+        orvel::spareOfficeWanted(orvel::SpareAsker::DifferentiatedSchedule, false);
+    });
 }
 
 void TForm1::Button5Click()

@@ -184,6 +184,45 @@ bool waitForExit(pid_t pid, std::chrono::milliseconds limit)
     }
 }
 
+// This program's environment with the entries of `extra` ("NAME=value")
+// in place of its own. Read on the thread that may change the environment.
+std::vector<QByteArray> environmentWith(const QStringList &extra)
+{
+    std::vector<QByteArray> env;
+    QList<QByteArray> overridden;
+    for (const QString &e : extra)
+        overridden << (e.section(QLatin1Char('='), 0, 0) + QLatin1Char('=')).toLocal8Bit();
+    for (char **e = environ; *e; ++e) {
+        const QByteArray entry(*e);
+        bool replaced = false;
+        for (const QByteArray &o : overridden)
+            replaced = replaced || entry.startsWith(o);
+        if (!replaced)
+            env.push_back(entry);
+    }
+    for (const QString &e : extra)
+        env.push_back(e.toLocal8Bit());
+    return env;
+}
+
+// What another thread needs to abandon a start that runs on its own: the
+// flag the start looks at, and the guard process to kill meanwhile (0 when
+// there is none: it is reaped only with the mutex held, so a killed id is
+// never one that was reaped and given to another process).
+struct StartControl {
+    std::atomic<bool> abandoned{false};
+    std::mutex mutex;
+    pid_t guard = 0;
+
+    void abandon()
+    {
+        abandoned = true;
+        std::lock_guard<std::mutex> lock(mutex);
+        if (guard)
+            killOffice(guard);
+    }
+};
+
 // Gives the guard process `grace` to end, then kills its group.
 void endProcess(pid_t pid, std::chrono::milliseconds grace)
 {
@@ -242,8 +281,8 @@ void wakeGuard(int) {}
 // ends, and then removes the leftovers. Returns the guard's process id (0
 // when the start failed) and the lifeline to close when the program has
 // ended.
-pid_t spawn(const QString &program, const QStringList &args, const QStringList &extraEnv, const QString &logPath,
-            const QStringList &leftovers, int &lifeline)
+pid_t spawn(const QString &program, const QStringList &args, const std::vector<QByteArray> &environment,
+            const QString &logPath, const QStringList &leftovers, int &lifeline)
 {
     // What the office leaves behind when it is killed: removed by the guard
     // when this program could not do it.
@@ -263,20 +302,7 @@ pid_t spawn(const QString &program, const QStringList &args, const QStringList &
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    std::vector<QByteArray> envStore;
-    QStringList overridden;
-    for (const QString &e : extraEnv)
-        overridden << e.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');
-    for (char **e = environ; *e; ++e) {
-        const QByteArray entry(*e);
-        bool replaced = false;
-        for (const QString &o : overridden)
-            replaced = replaced || entry.startsWith(o.toLocal8Bit());
-        if (!replaced)
-            envStore.push_back(entry);
-    }
-    for (const QString &e : extraEnv)
-        envStore.push_back(e.toLocal8Bit());
+    std::vector<QByteArray> envStore = environment;
     std::vector<char *> envp;
     for (QByteArray &e : envStore)
         envp.push_back(e.data());
@@ -510,6 +536,13 @@ QString description(QString text)
 } // namespace
 
 struct LibreOfficeCalc::Impl {
+    // What start() prepares on the caller's thread and launch() uses.
+    QString program, log;
+    QStringList args, leftovers;
+    std::vector<QByteArray> environment;
+    bool endedWhileStarting = false; // the office ended (or was killed) before it answered
+    std::function<void()> quitHook;
+
     pid_t pid = 0;      // the office's guard process (see spawn)
     int lifeline = -1;  // closing it ends the office
     QString pipe; // the name the office accepts connections on
@@ -971,6 +1004,23 @@ struct LibreOfficeCalc::Impl {
         removeHome();
     }
 
+    void launch(StartControl *control);
+
+    // Ends the office at once, whatever it is doing (an office nobody
+    // needs: a spare given up).
+    void abandon()
+    {
+        if (running()) {
+            killOffice(pid);
+            waitForExit(pid, 5000ms);
+            ended();
+        }
+        workbooks.clear();
+        desktop.clear();
+        remote.clear();
+        removeHome();
+    }
+
     // The private folder, once its office has ended.
     void removeHome()
     {
@@ -993,7 +1043,7 @@ LibreOfficeCalc::~LibreOfficeCalc()
     }
 }
 
-std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
+std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::prepare()
 {
     const QString unavailable = libreOfficeUnavailableReason();
     if (!unavailable.isEmpty())
@@ -1016,12 +1066,11 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started: no temporary folder"));
     const QDir home(d.home->path());
     home.mkpath(QStringLiteral("tmp"));
-    seedProfile(QDir(home.filePath(QStringLiteral("profile"))), profileSeed(libreOfficeProgramDir()));
 
-    const QString &pipe = d.pipe = QStringLiteral("orvel_calc_%1_%2")
-                             .arg(::getpid())
-                             .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-    const QStringList args{
+    d.pipe = QStringLiteral("orvel_calc_%1_%2")
+                 .arg(::getpid())
+                 .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    d.args = QStringList{
         QStringLiteral("--headless"),
         QStringLiteral("--invisible"),
         QStringLiteral("--norestore"),
@@ -1029,18 +1078,56 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
         QStringLiteral("--nodefault"),
         QStringLiteral("--nolockcheck"),
         QStringLiteral("-env:UserInstallation=") + fileUrl(home.filePath(QStringLiteral("profile"))),
-        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe),
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(d.pipe),
     };
-    const QStringList env{
+    d.environment = environmentWith({
         QStringLiteral("TMPDIR=") + home.filePath(QStringLiteral("tmp")),
         QStringLiteral("SAL_USE_VCLPLUGIN=svp"),
+    });
+    d.program = QDir(libreOfficeProgramDir()).filePath(QStringLiteral("soffice.bin"));
+    d.log = home.filePath(QStringLiteral("office.log"));
+    d.leftovers = QStringList{home.path(), d.pipeSocket()};
+    return app;
+}
+
+std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
+{
+    std::unique_ptr<LibreOfficeCalc> app = prepare();
+    app->d->launch(nullptr);
+    return app;
+}
+
+void LibreOfficeCalc::Impl::launch(StartControl *control)
+{
+    // From here on the start may run on a thread of its own: nothing of
+    // this program's environment or settings is read any more.
+    seedProfile(QDir(home->filePath(QStringLiteral("profile"))), profileSeed(QFileInfo(program).path()));
+    auto publish = [&](pid_t guard) {
+        if (control) {
+            std::lock_guard<std::mutex> lock(control->mutex);
+            control->guard = guard;
+        }
     };
-    const QString program = QDir(libreOfficeProgramDir()).filePath(QStringLiteral("soffice.bin"));
-    const QString log = home.filePath(QStringLiteral("office.log"));
-    const QStringList leftovers{home.path(), d.pipeSocket()};
-    d.pid = spawn(program, args, env, log, leftovers, d.lifeline);
-    if (!d.pid)
+    // Whether the guard has ended; reaped with the control's mutex held.
+    auto reaped = [&](int &status) {
+        std::unique_lock<std::mutex> lock;
+        if (control)
+            lock = std::unique_lock<std::mutex>(control->mutex);
+        if (::waitpid(pid, &status, WNOHANG) != pid)
+            return false;
+        if (control)
+            control->guard = 0;
+        return true;
+    };
+    struct Unpublish {
+        std::function<void()> f;
+        ~Unpublish() { f(); }
+    } unpublish{[&] { publish(0); }};
+
+    pid = spawn(program, args, environment, log, leftovers, lifeline);
+    if (!pid)
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+    publish(pid);
     int restarts = 0;
 
     try {
@@ -1048,41 +1135,58 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
             css::bridge::UnoUrlResolver::create(localContext());
         const OUString url = ou(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe));
         const auto deadline = Clock::now() + kConnectLimit;
-        const QByteArray socket = QFile::encodeName(d.pipeSocket());
-        while (!d.remote.is()) {
+        const QByteArray socket = QFile::encodeName(pipeSocket());
+        while (!remote.is()) {
+            if (control && control->abandoned) {
+                publish(0);
+                killOffice(pid);
+                waitForExit(pid, 5000ms);
+                ended();
+                throw OrvelError(QStringLiteral("LibreOffice Calc was not needed any more"));
+            }
             // The office makes its pipe when it starts to accept connections:
             // until then a look at the file system is all a try costs, so
             // the office is tried often and answers as soon as it can.
             struct stat info;
             if (::stat(socket.constData(), &info) == 0) {
                 try {
-                    d.remote.set(resolver->resolve(url), UNO_QUERY_THROW);
+                    remote.set(resolver->resolve(url), UNO_QUERY_THROW);
                     break;
                 } catch (const css::connection::NoConnectException &) {
                 }
             }
             int status = 0;
-            if (::waitpid(d.pid, &status, WNOHANG) == d.pid) {
-                d.ended();
+            if (reaped(status)) {
+                ended();
                 // A start with a profile it has to set up first asks to be
                 // started again.
-                if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested && ++restarts <= 2)
-                    d.pid = spawn(program, args, env, log, leftovers, d.lifeline);
-                if (!d.pid)
+                if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested && ++restarts <= 2) {
+                    pid = spawn(program, args, environment, log, leftovers, lifeline);
+                    publish(pid);
+                }
+                if (!pid) {
+                    endedWhileStarting = true;
                     throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+                }
             }
             if (Clock::now() >= deadline)
                 throw OrvelError(QStringLiteral("LibreOffice Calc did not answer in 30 seconds"));
             std::this_thread::sleep_for(2ms);
         }
-        d.desktop = css::frame::Desktop::create(d.remote);
-    } catch (const css::uno::Exception &e) {
+        desktop = css::frame::Desktop::create(remote);
+    } catch (const css::uno::Exception &) {
+        int status = 0;
+        if (reaped(status)) {
+            ended();
+            endedWhileStarting = true;
+        }
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
     } catch (const cppu::BootstrapException &) {
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started: its UNO runtime is missing"));
     }
-    return app;
 }
+
+void LibreOfficeCalc::setQuitHook(std::function<void()> hook) { d->quitHook = std::move(hook); }
 
 long long LibreOfficeCalc::processId() const { return d->pid; }
 
@@ -1226,6 +1330,8 @@ void LibreOfficeCalc::activeWorkbookClose(bool saveChanges)
 void LibreOfficeCalc::quit()
 {
     d->shutDown();
+    if (d->quitHook)
+        d->quitHook();
 }
 
 bool LibreOfficeCalc::activeWorkbookUnsaved()
@@ -1369,6 +1475,86 @@ QString LibreOfficeCalc::activeSheetName()
         Reference<css::container::XNamed> named(d->activeSheet(), UNO_QUERY_THROW);
         return qs(named->getName());
     });
+}
+
+} // namespace orvel
+
+namespace orvel {
+
+struct LibreOfficeCalcStart::State {
+    StartControl control;
+    std::unique_ptr<LibreOfficeCalc> office; // the thread's until it is done
+    QString failure;
+    bool endedOnItsWay = false;
+    std::atomic<bool> done{false};
+    std::thread thread;
+};
+
+LibreOfficeCalcStart::LibreOfficeCalcStart() : s(std::make_unique<State>())
+{
+    std::unique_ptr<LibreOfficeCalc> prepared = LibreOfficeCalc::prepare();
+    State *state = s.get();
+    state->thread = std::thread([state, app = std::move(prepared)]() mutable {
+        try {
+            app->d->launch(&state->control);
+            state->office = std::move(app);
+        } catch (const OrvelError &e) {
+            state->failure = e.message();
+            state->endedOnItsWay = app->d->endedWhileStarting || state->control.abandoned;
+            app->d->abandon();
+            app.reset();
+        }
+        state->done = true;
+    });
+}
+
+LibreOfficeCalcStart::~LibreOfficeCalcStart()
+{
+    s->control.abandon();
+    if (s->thread.joinable())
+        s->thread.join();
+    if (s->office)
+        s->office->d->abandon();
+}
+
+bool LibreOfficeCalcStart::ready() const { return s->done && s->office; }
+
+std::unique_ptr<LibreOfficeCalc> LibreOfficeCalcStart::take()
+{
+    if (s->thread.joinable())
+        s->thread.join();
+    std::unique_ptr<LibreOfficeCalc> office = std::move(s->office);
+    if (!office) {
+        if (s->endedOnItsWay || s->failure.isEmpty())
+            return nullptr;
+        throw OrvelError(s->failure);
+    }
+    // A spare may have been killed while it waited: one question to the
+    // office tells (the guard may not have noticed yet).
+    LibreOfficeCalc::Impl &d = *office->d;
+    bool alive = ::waitpid(d.pid, nullptr, WNOHANG) == 0;
+    if (alive) {
+        try {
+            d.remote->getServiceManager();
+        } catch (const css::uno::Exception &) {
+            alive = false;
+        }
+    } else {
+        d.ended();
+    }
+    if (!alive) {
+        d.abandon();
+        return nullptr;
+    }
+    return office;
+}
+
+long long LibreOfficeCalcStart::processId() const
+{
+    std::lock_guard<std::mutex> lock(s->control.mutex);
+    if (s->control.guard)
+        return s->control.guard;
+    return s->done && s->office ? s->office->processId() : 0;
 }
 
 } // namespace orvel

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 namespace orvel {
@@ -83,10 +84,42 @@ public:
     // office (0 once it has ended).
     long long processId() const;
 
+    // Called when quit() has ended the office.
+    void setQuitHook(std::function<void()> hook);
+
 private:
+    friend class LibreOfficeCalcStart;
     LibreOfficeCalc();
+    // Everything of a start that reads this program's state: on the
+    // caller's thread. The office itself is launched afterwards.
+    static std::unique_ptr<LibreOfficeCalc> prepare();
     struct Impl;
     std::unique_ptr<Impl> d;
+};
+
+// An office started on a thread of its own, so that nobody waits for it.
+// Destroying the object gives it up: an office still starting, or started
+// and never taken, is killed at once.
+class LibreOfficeCalcStart {
+public:
+    // Prepares on this thread (the office missing fails here) and launches.
+    LibreOfficeCalcStart();
+    ~LibreOfficeCalcStart();
+    LibreOfficeCalcStart(const LibreOfficeCalcStart &) = delete;
+    LibreOfficeCalcStart &operator=(const LibreOfficeCalcStart &) = delete;
+
+    // Started and answering, and not taken yet.
+    bool ready() const;
+    // Waits for the rest of the start and hands the office out. Null when
+    // it ended on its way (killed, or dead since it started): a new one has
+    // to be started. Any other failure of the start is thrown.
+    std::unique_ptr<LibreOfficeCalc> take();
+    // The guard process while the office starts or waits (0 after).
+    long long processId() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> s;
 };
 
 #endif
