@@ -999,9 +999,37 @@ struct LibreOfficeCalc::Impl {
         workbooks.clear();
         desktop.clear();
         remote.clear();
+        // An office that has agreed to end has nothing left to do for this
+        // program (its workbooks are closed, its profile is thrown away): it
+        // is ended at once instead of being waited for while it tidies up.
+        if (terminating)
+            killOffice(pid);
         endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms);
         ended();
         removeHome();
+    }
+
+    // Loads what the first workbook of an office needs (the spreadsheet
+    // module, the Excel 97-2003 filters): a new workbook stored as one in
+    // the private folder and opened again. For an office nobody waits for.
+    void warmUp()
+    {
+        try {
+            Reference<css::frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
+            const Sequence<css::beans::PropertyValue> hidden = props({prop("Hidden", Any(true))});
+            Reference<css::frame::XStorable> made(
+                loader->loadComponentFromURL(OUString("private:factory/scalc"), OUString("_blank"), 0, hidden),
+                UNO_QUERY_THROW);
+            const OUString url = ou(fileUrl(home->filePath(QStringLiteral("tmp/warm-up.xls"))));
+            made->storeToURL(url, props({prop("FilterName", Any(OUString("MS Excel 97")))}));
+            Reference<css::util::XCloseable>(made, UNO_QUERY_THROW)->close(true);
+            Reference<css::util::XCloseable> loaded(loader->loadComponentFromURL(url, OUString("_blank"), 0, hidden),
+                                                    UNO_QUERY_THROW);
+            loaded->close(true);
+        } catch (const css::uno::Exception &) {
+            // Only the first run is slower; a dead office is found when the
+            // spare is taken.
+        }
     }
 
     void launch(StartControl *control);
@@ -1267,18 +1295,28 @@ void LibreOfficeCalc::setRangeText(const QString &cell, const QString &text)
         return;
     d->call(Impl::cannotWrite(cell), [&] {
         int col = 0, row = 0;
+        if (Impl::singleCell(cell, col, row)) {
+            Impl::refuseIfAsked(col, row, col, row);
+            Impl::type(d->cells()->getCellByPosition(col, row), text);
+            d->lastText = {col, row};
+            return;
+        }
         Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
             Impl::refuseIfAsked(x, y, x, y);
             Impl::type(c, text);
         });
-        if (Impl::singleCell(cell, col, row))
-            d->lastText = {col, row};
     });
 }
 
 void LibreOfficeCalc::setRangeInt(const QString &cell, int value)
 {
     d->call(Impl::cannotWrite(cell), [&] {
+        int col = 0, row = 0;
+        if (Impl::singleCell(cell, col, row)) {
+            Impl::refuseIfAsked(col, row, col, row);
+            d->cells()->getCellByPosition(col, row)->setValue(value);
+            return;
+        }
         Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
             Impl::refuseIfAsked(x, y, x, y);
             c->setValue(value);
@@ -1497,6 +1535,7 @@ LibreOfficeCalcStart::LibreOfficeCalcStart() : s(std::make_unique<State>())
     state->thread = std::thread([state, app = std::move(prepared)]() mutable {
         try {
             app->d->launch(&state->control);
+            app->d->warmUp();
             state->office = std::move(app);
         } catch (const OrvelError &e) {
             state->failure = e.message();
