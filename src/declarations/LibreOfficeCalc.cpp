@@ -1535,7 +1535,15 @@ LibreOfficeCalcStart::LibreOfficeCalcStart() : s(std::make_unique<State>())
     state->thread = std::thread([state, app = std::move(prepared)]() mutable {
         try {
             app->d->launch(&state->control);
-            app->d->warmUp();
+            // Given up during the warm-up, the office is killed under it.
+            auto publish = [&](pid_t guard) {
+                std::lock_guard<std::mutex> lock(state->control.mutex);
+                state->control.guard = guard;
+            };
+            publish(app->d->pid);
+            if (!state->control.abandoned)
+                app->d->warmUp();
+            publish(0);
             state->office = std::move(app);
         } catch (const OrvelError &e) {
             state->failure = e.message();

@@ -240,6 +240,33 @@ private slots:
         QCOMPARE(childProcesses(), QList<int>());
     }
 
+    // Hidden again while its spare starts, or while the spare warms up, the
+    // window has it ended at once.
+    void hiddenWhileStarting_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::newRow("at once") << "at once";
+        QTest::newRow("office process running") << "running";
+        QTest::newRow("pipe open: connecting, warming up") << "pipe";
+    }
+    void hiddenWhileStarting()
+    {
+        QFETCH(QString, when);
+        w.nds->show();
+        if (when == QLatin1String("running"))
+            QVERIFY(waitFor([] { return !officesOf(::getpid()).isEmpty(); }, 30000));
+        if (when == QLatin1String("pipe")) {
+            // The office's pipe is there: it is being connected or warmed up.
+            const QString pipe = QStringLiteral("OSL_PIPE_%1_orvel_calc_%2_*").arg(::getuid()).arg(::getpid());
+            QVERIFY(waitFor([&] { return !QDir(QStringLiteral("/tmp")).entryList({pipe}, QDir::System).isEmpty(); },
+                            30000));
+        }
+        w.nds->hide();
+        // Ended and reaped before hide() returned.
+        QCOMPARE(childProcesses(), QList<int>());
+        QVERIFY(waitFor([] { return officesOf(::getpid()).isEmpty(); }, 5000));
+    }
+
     // A spare never used: nothing of it is left once the program has ended.
     void unusedSpareEndsWithTheProgram()
     {
