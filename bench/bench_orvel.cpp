@@ -9,10 +9,14 @@
 //  - the whole rate retrieval of the converter tab against a local HTTP
 //    server: the connectivity probe, the fetch, the read, the lists;
 //  - one conversion (the "=" button);
+//  - idle threads and child processes of the program, started normally;
 //  - a VAT and a simplified declaration from the button to the success box,
 //    each with a cold LibreOffice of its own, and the 360-month schedule
 //    export; for these the office's own start (start and connect) in the
-//    same run is given, and Orvel's part is the run less that start.
+//    same run is given, and Orvel's part is the run less that start;
+//  - the same three with a warm office: the window shown (differentiated
+//    payments chosen for the schedule), the spare office given time to get
+//    ready, then the click.
 //
 // Run with scripts/bench.sh [runs]; or build the target bench_orvel and run
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_orvel [runs]
@@ -26,6 +30,7 @@
 #include "Paths.h"
 #include "RateDocument.h"
 #include "RateTable.h"
+#include "Spreadsheet.h"
 #include "Startup.h"
 #include "TcpProbe.h"
 #include "TForm1.h"
@@ -131,8 +136,14 @@ double startUp(const QString &workDir)
     return t;
 }
 
-// VmRSS in MB of the program after two seconds of doing nothing.
-double idleResident(const QString &workDir)
+struct Idle {
+    double residentMB = -1;
+    int threads = -1, children = -1;
+};
+
+// VmRSS in MB, threads and child processes of the program after two
+// seconds of doing nothing.
+Idle idleProgram(const QString &workDir)
 {
     QProcess p;
     p.setProcessEnvironment(offscreen(false));
@@ -141,21 +152,48 @@ double idleResident(const QString &workDir)
     if (!p.waitForStarted(10000))
         throw std::runtime_error("orvel did not start");
     p.waitForFinished(2000); // it must not finish: this is only the wait
-    double kb = -1;
+    Idle idle;
     QFile status(QStringLiteral("/proc/%1/status").arg(p.processId()));
     if (p.state() == QProcess::Running && status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n'))
+        for (const QByteArray &line : status.readAll().split('\n')) {
             if (line.startsWith("VmRSS:"))
-                kb = line.mid(6).trimmed().split(' ').value(0).toDouble();
+                idle.residentMB = line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+            if (line.startsWith("Threads:"))
+                idle.threads = line.mid(8).trimmed().toInt();
+        }
+        idle.children = 0;
+        const QByteArray self = QByteArray::number(p.processId());
+        for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            if (!entry.at(0).isDigit() || !stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = stat.readAll();
+            const QList<QByteArray> rest = text.mid(text.lastIndexOf(')') + 2).split(' ');
+            if (rest.size() > 1 && rest[1] == self)
+                ++idle.children;
+        }
     }
     p.terminate();
     if (!p.waitForFinished(10000)) {
         p.kill();
         p.waitForFinished(10000);
     }
-    if (kb < 0)
+    if (idle.residentMB < 0)
         throw std::runtime_error("no VmRSS of a running orvel");
-    return kb / 1024.0;
+    return idle;
+}
+
+// Waits, the event loop running, until the spare office is ready.
+void waitForSpare()
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!orvel::spareOfficeReady()) {
+        if (clock.elapsed() > 30000)
+            throw std::runtime_error("the spare office did not get ready");
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
 }
 
 // windows-1251 for ASCII and the Russian alphabet, all this document uses.
@@ -252,6 +290,20 @@ void addDeclaration(Table &table, const QString &name, const DeclarationTiming &
     table.add(name + QStringLiteral("    success box"), QStringLiteral("ms"), ms(t.total - t.quitEnd));
 }
 
+// The schedule rows; `name` is "schedule export" or it with the office's kind.
+void addSchedule(Table &table, const QString &name, const orvelbench::ScheduleTiming &t)
+{
+    const QString total = name == QLatin1String("schedule export") ? QStringLiteral("schedule export, 360 months")
+                                                                    : name + QStringLiteral(", 360 months");
+    table.add(total, QStringLiteral("ms"), ms(t.total), QStringLiteral("1,800 cells, save, quit"));
+    table.add(name + QStringLiteral("  LibreOffice start+connect (same run)"), QStringLiteral("ms"), ms(t.connected));
+    table.add(name + QStringLiteral("  Orvel's part (run - LO start)"), QStringLiteral("ms"), ms(t.total - t.connected),
+              QStringLiteral("the rows below"));
+    table.add(name + QStringLiteral("    write cells"), QStringLiteral("ms"), ms(t.writesDone - t.connected));
+    table.add(name + QStringLiteral("    save"), QStringLiteral("ms"), ms(t.save));
+    table.add(name + QStringLiteral("    quit office"), QStringLiteral("ms"), ms(t.quit));
+}
+
 void fillVat(Tnds *f, TForm1 *form1)
 {
     form1->lastEnteredAmount = 118;
@@ -291,8 +343,13 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "run %d of %d\n", run + 1, runs);
             table.add(QStringLiteral("start-up to main window shown"), QStringLiteral("ms"), startUp(dir.path()),
                       QStringLiteral("process start to exit (ORVEL_SELFTEST=1)"));
-            table.add(QStringLiteral("idle resident memory"), QStringLiteral("MB"), idleResident(dir.path()),
+            const Idle idle = idleProgram(dir.path());
+            table.add(QStringLiteral("idle resident memory"), QStringLiteral("MB"), idle.residentMB,
                       QStringLiteral("VmRSS after 2 s idle"));
+            table.add(QStringLiteral("idle threads"), QStringLiteral(""), idle.threads,
+                      QStringLiteral("annuity chosen, no declaration window"));
+            table.add(QStringLiteral("idle child processes"), QStringLiteral(""), idle.children,
+                      QStringLiteral("annuity chosen, no declaration window"));
 
             {
                 constexpr int reads = 100;
@@ -355,19 +412,31 @@ int main(int argc, char **argv)
                                declarationRun(f, dir.filePath(QStringLiteral("упрощенная.xls"))));
                 f->hide();
             }
+            addSchedule(table, QStringLiteral("schedule export"), orvelbench::timeSchedule(*w.form1, dir.path()));
+
+            // The same with a warm office: the spare the window asks for.
+            orvel::enableSpareOffices(true);
+            fillVat(w.nds, w.form1);
+            waitForSpare();
+            addDeclaration(table, QStringLiteral("VAT declaration, warm office"),
+                           declarationRun(w.nds, dir.filePath(QStringLiteral("НДС.xls"))));
+            w.nds->hide();
             {
-                const orvelbench::ScheduleTiming t = orvelbench::timeSchedule(*w.form1, dir.path());
-                table.add(QStringLiteral("schedule export, 360 months"), QStringLiteral("ms"), ms(t.total),
-                          QStringLiteral("1,800 cells, save, quit"));
-                table.add(QStringLiteral("schedule export  LibreOffice start+connect (same run)"),
-                          QStringLiteral("ms"), ms(t.connected));
-                table.add(QStringLiteral("schedule export  Orvel's part (run - LO start)"), QStringLiteral("ms"),
-                          ms(t.total - t.connected), QStringLiteral("the rows below"));
-                table.add(QStringLiteral("schedule export    write cells"), QStringLiteral("ms"),
-                          ms(t.writesDone - t.connected));
-                table.add(QStringLiteral("schedule export    save"), QStringLiteral("ms"), ms(t.save));
-                table.add(QStringLiteral("schedule export    quit office"), QStringLiteral("ms"), ms(t.quit));
+                Tnull1 *f = w.null1;
+                f->show();
+                f->RadioButton1->setChecked(true);
+                f->Edit1->setText(QStringLiteral("ИФНС № 1"));
+                waitForSpare();
+                addDeclaration(table, QStringLiteral("simplified declaration, warm office"),
+                               declarationRun(f, dir.filePath(QStringLiteral("упрощенная.xls"))));
+                f->hide();
             }
+            w.form1->RadioButton8->setChecked(true);
+            waitForSpare();
+            addSchedule(table, QStringLiteral("schedule export, warm office"),
+                        orvelbench::timeSchedule(*w.form1, dir.path()));
+            w.form1->RadioButton7->setChecked(true);
+            orvel::enableSpareOffices(false);
         }
     } catch (const OrvelError &e) {
         std::fprintf(stderr, "failed: %s\n", qPrintable(e.message()));

@@ -49,9 +49,12 @@ set(_orvel_uno_types
     com.sun.star.lang.IndexOutOfBoundsException
     com.sun.star.lang.XComponent
     com.sun.star.lang.XMultiComponentFactory
+    com.sun.star.sheet.CellFlags
     com.sun.star.sheet.XCellAddressable
     com.sun.star.sheet.XCellRangeAddressable
     com.sun.star.sheet.XCellRangeFormula
+    com.sun.star.sheet.XCellRangesQuery
+    com.sun.star.sheet.XSheetCellRanges
     com.sun.star.sheet.XSpreadsheet
     com.sun.star.sheet.XSpreadsheetDocument
     com.sun.star.sheet.XSpreadsheetView

@@ -1,4 +1,5 @@
 #include "Paths.h"
+#include "Spreadsheet.h"
 #include "Startup.h"
 #include "TForm1.h"
 
@@ -35,6 +36,8 @@ void reportSelfTest(const TForm1 &form)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Declarations and schedules find an office started ahead of them.
+    orvel::enableSpareOffices(true);
     orvel::OrvelWindows windows = orvel::createOrvelWindows();
     windows.form1->show();
     if (qEnvironmentVariableIntValue("ORVEL_SELFTEST") == 1) {
@@ -45,5 +48,6 @@ int main(int argc, char *argv[])
     }
     const int rc = QApplication::exec();
     orvel::destroyOrvelWindows(windows);
+    orvel::enableSpareOffices(false);
     return rc;
 }

@@ -3,6 +3,7 @@
 #include "Loan.h"
 #include "Numbers.h"
 #include "ScheduleExport.h"
+#include "Spreadsheet.h"
 #include "TForm1.h"
 #include "TScheduleForm.h"
 #include "Widgets.h"
@@ -62,6 +63,14 @@ void TForm1::buildLoanTab()
 
     orvel::onEvent(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
     orvel::onEvent(ScheduleButton, &QPushButton::clicked, this, [this] { orvel::openScheduleWindow(*this); });
+    // While differentiated payments are chosen, a schedule export may come
+    // soon: an office gets ready meanwhile.
+    QObject::connect(RadioButton8, &QRadioButton::toggled, this, [](bool chosen) {
+        orvel::spareOfficeWanted(orvel::SpareAsker::DifferentiatedSchedule, chosen);
+    });
+    QObject::connect(RadioButton8, &QObject::destroyed, [] {
+        orvel::spareOfficeWanted(orvel::SpareAsker::DifferentiatedSchedule, false);
+    });
 }
 
 void TForm1::Button5Click()

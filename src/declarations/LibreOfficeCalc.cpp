@@ -2,6 +2,8 @@
 // application object.
 #include "LibreOfficeCalc.h"
 
+#include "PlaceholderPass.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +35,10 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
@@ -50,6 +55,7 @@
 #include <com/sun/star/util/XReplaceable.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -65,6 +71,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -148,19 +156,72 @@ void killRunningOffices()
 }
 
 // Waits up to `limit` for the process to end; true when it has ended (and
-// was reaped).
+// was reaped). The wait returns the moment the process ends.
 bool waitForExit(pid_t pid, std::chrono::milliseconds limit)
 {
     const auto deadline = Clock::now() + limit;
+    const int handle = int(::syscall(SYS_pidfd_open, pid, 0));
     for (;;) {
         const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
-        if (r == pid || (r < 0 && errno == ECHILD))
+        if (r == pid || (r < 0 && errno == ECHILD)) {
+            if (handle >= 0)
+                ::close(handle);
             return true;
-        if (Clock::now() >= deadline)
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            if (handle >= 0)
+                ::close(handle);
             return false;
-        std::this_thread::sleep_for(20ms);
+        }
+        if (handle >= 0) {
+            // Readable when the process has ended.
+            struct pollfd ended = {handle, POLLIN, 0};
+            ::poll(&ended, 1, int(std::min<long long>(left.count(), 1000)));
+        } else {
+            std::this_thread::sleep_for(2ms);
+        }
     }
 }
+
+// This program's environment with the entries of `extra` ("NAME=value")
+// in place of its own. Read on the thread that may change the environment.
+std::vector<QByteArray> environmentWith(const QStringList &extra)
+{
+    std::vector<QByteArray> env;
+    QList<QByteArray> overridden;
+    for (const QString &e : extra)
+        overridden << (e.section(QLatin1Char('='), 0, 0) + QLatin1Char('=')).toLocal8Bit();
+    for (char **e = environ; *e; ++e) {
+        const QByteArray entry(*e);
+        bool replaced = false;
+        for (const QByteArray &o : overridden)
+            replaced = replaced || entry.startsWith(o);
+        if (!replaced)
+            env.push_back(entry);
+    }
+    for (const QString &e : extra)
+        env.push_back(e.toLocal8Bit());
+    return env;
+}
+
+// What another thread needs to abandon a start that runs on its own: the
+// flag the start looks at, and the guard process to kill meanwhile (0 when
+// there is none: it is reaped only with the mutex held, so a killed id is
+// never one that was reaped and given to another process).
+struct StartControl {
+    std::atomic<bool> abandoned{false};
+    std::mutex mutex;
+    pid_t guard = 0;
+
+    void abandon()
+    {
+        abandoned = true;
+        std::lock_guard<std::mutex> lock(mutex);
+        if (guard)
+            killOffice(guard);
+    }
+};
 
 // Gives the guard process `grace` to end, then kills its group.
 void endProcess(pid_t pid, std::chrono::milliseconds grace)
@@ -171,6 +232,42 @@ void endProcess(pid_t pid, std::chrono::milliseconds grace)
     }
     // Whatever is left of the group (an office whose guard was killed).
     ::kill(-pid, SIGKILL);
+}
+
+// Removes the folders in a process of its own that nobody waits for: a
+// removal can take a few hundred milliseconds on a busy disk, and it goes on
+// when this program ends.
+void removeInBackground(const QStringList &folders)
+{
+    std::vector<QByteArray> store{QByteArray("rm"), QByteArray("-rf"), QByteArray("--")};
+    for (const QString &f : folders)
+        store.push_back(QFile::encodeName(f));
+    std::vector<char *> argv;
+    for (QByteArray &a : store)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // The removal is the child of this child, which ends at once: init
+        // reaps it, and it is nobody's zombie.
+        ::setsid();
+        if (::fork() == 0) {
+            const int null = ::open("/dev/null", O_RDWR);
+            if (null >= 0) {
+                ::dup2(null, 0);
+                ::dup2(null, 1);
+                ::dup2(null, 2);
+            }
+            ::close_range(3, ~0U, 0);
+            ::execve("/bin/rm", argv.data(), environ);
+        }
+        ::_exit(0);
+    }
+    if (child > 0)
+        ::waitpid(child, nullptr, 0);
+    else
+        for (const QString &f : folders)
+            QDir(f).removeRecursively();
 }
 
 // The guard's SIGCHLD handler: it only has to interrupt the wait.
@@ -184,8 +281,8 @@ void wakeGuard(int) {}
 // ends, and then removes the leftovers. Returns the guard's process id (0
 // when the start failed) and the lifeline to close when the program has
 // ended.
-pid_t spawn(const QString &program, const QStringList &args, const QStringList &extraEnv, const QString &logPath,
-            const QStringList &leftovers, int &lifeline)
+pid_t spawn(const QString &program, const QStringList &args, const std::vector<QByteArray> &environment,
+            const QString &logPath, const QStringList &leftovers, int &lifeline)
 {
     // What the office leaves behind when it is killed: removed by the guard
     // when this program could not do it.
@@ -205,20 +302,7 @@ pid_t spawn(const QString &program, const QStringList &args, const QStringList &
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    std::vector<QByteArray> envStore;
-    QStringList overridden;
-    for (const QString &e : extraEnv)
-        overridden << e.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');
-    for (char **e = environ; *e; ++e) {
-        const QByteArray entry(*e);
-        bool replaced = false;
-        for (const QString &o : overridden)
-            replaced = replaced || entry.startsWith(o.toLocal8Bit());
-        if (!replaced)
-            envStore.push_back(entry);
-    }
-    for (const QString &e : extraEnv)
-        envStore.push_back(e.toLocal8Bit());
+    std::vector<QByteArray> envStore = environment;
     std::vector<char *> envp;
     for (QByteArray &e : envStore)
         envp.push_back(e.data());
@@ -331,11 +415,11 @@ private:
 };
 
 // The UNO runtime of this process, bootstrapped once with the office's own
-// types (remote calls need them) and kept until the process ends.
+// types (remote calls need them) and kept until the process ends. Offices
+// may be started on other threads than the GUI's: the first caller sets it up.
 Reference<css::uno::XComponentContext> localContext()
 {
-    static Reference<css::uno::XComponentContext> *context = nullptr;
-    if (!context) {
+    static const Reference<css::uno::XComponentContext> *const context = [] {
         // The office's bootstrap files: fundamentalrc names the type and
         // service libraries that unorc lists.
         const QDir program(libreOfficeProgramDir());
@@ -343,9 +427,84 @@ Reference<css::uno::XComponentContext> localContext()
                             ou(QStringLiteral("vnd.sun.star.pathname:")
                                + program.filePath(QStringLiteral("fundamentalrc"))));
         const QString ini = fileUrl(program.filePath(QStringLiteral("unorc")));
-        context = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext(ou(ini)));
-    }
+        return new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext(ou(ini)));
+    }();
     return *context;
+}
+
+// ---- the private profile ----
+
+// A new profile makes the office set it up and end with kRestartRequested,
+// and the start after that runs the graphics self-test of a first use of
+// this product version: together some 800 ms of every start. Both are
+// skipped when the profile already holds what the office writes into it at
+// its first start: the build of the office its extension folder was made
+// for, and the product version it last ran.
+struct ProfileSeed {
+    QByteArray buildId;        // "buildid" of program/versionrc, "40(Build:2)"
+    QByteArray productVersion; // "ooSetupVersion" of share/registry/main.xcd, "7.4"
+};
+
+ProfileSeed readProfileSeed(const QString &programDir)
+{
+    ProfileSeed seed;
+    QFile versionrc(QDir(programDir).filePath(QStringLiteral("versionrc")));
+    if (versionrc.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : versionrc.readAll().split('\n'))
+            if (line.startsWith("buildid="))
+                seed.buildId = line.mid(8).trimmed();
+    }
+    QFile registry(QDir(programDir).filePath(QStringLiteral("../share/registry/main.xcd")));
+    if (registry.open(QIODevice::ReadOnly)) {
+        const QByteArray xcd = registry.readAll();
+        // The value, not the schema entry (which goes on with its type).
+        const int prop = xcd.indexOf("oor:name=\"ooSetupVersion\">");
+        const int start = prop < 0 ? -1 : xcd.indexOf("<value>", prop);
+        const int end = start < 0 ? -1 : xcd.indexOf("</value>", start);
+        if (end > start) {
+            const QByteArray version = xcd.mid(start + 7, end - start - 7).trimmed();
+            static const QRegularExpression plain(QStringLiteral("^[0-9]+\\.[0-9]+(\\.[0-9]+)*$"));
+            if (plain.match(QString::fromLatin1(version)).hasMatch())
+                seed.productVersion = version;
+        }
+    }
+    return seed;
+}
+
+// The seed of the installed office, read once for each program folder.
+ProfileSeed profileSeed(const QString &programDir)
+{
+    static std::mutex mutex;
+    static QString dir;
+    static ProfileSeed seed;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (dir != programDir) {
+        seed = readProfileSeed(programDir);
+        dir = programDir;
+    }
+    return seed;
+}
+
+void seedProfile(const QDir &profile, const ProfileSeed &seed)
+{
+    auto write = [&](const QString &name, const QByteArray &content) {
+        profile.mkpath(QFileInfo(profile.filePath(name)).path());
+        QFile f(profile.filePath(name));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(content);
+    };
+    // Without either the office starts as it would without both: slower.
+    if (!seed.buildId.isEmpty())
+        write(QStringLiteral("user/extensions/buildid"), seed.buildId);
+    if (!seed.productVersion.isEmpty())
+        write(QStringLiteral("user/registrymodifications.xcu"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+              "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+              "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+              "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" "
+              "oor:op=\"fuse\"><value>"
+                  + seed.productVersion + "</value></prop></item>\n</oor:items>\n");
 }
 
 // ---- error texts ----
@@ -377,6 +536,13 @@ QString description(QString text)
 } // namespace
 
 struct LibreOfficeCalc::Impl {
+    // What start() prepares on the caller's thread and launch() uses.
+    QString program, log;
+    QStringList args, leftovers;
+    std::vector<QByteArray> environment;
+    bool endedWhileStarting = false; // the office ended (or was killed) before it answered
+    std::function<void()> quitHook;
+
     pid_t pid = 0;      // the office's guard process (see spawn)
     int lifeline = -1;  // closing it ends the office
     QString pipe; // the name the office accepts connections on
@@ -411,14 +577,28 @@ struct LibreOfficeCalc::Impl {
     }
 
     // Runs one call into the office; its errors become the message `what`
-    // (with the office's reason when that reads well).
+    // (with the office's reason when that reads well). The writes that wait
+    // go first, and report their own failures; replacements that wait are
+    // kept when the call is one more of them.
+    enum class Pending { Write, KeepReplacements };
     template <typename F>
-    auto call(const QString &what, F &&f) -> decltype(f())
+    auto call(const QString &what, F &&f, Pending pending = Pending::Write) -> decltype(f())
+    {
+        if (!running())
+            throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
+        flushColumn();
+        if (pending == Pending::Write)
+            flushReplacements();
+        return guarded(what, std::forward<F>(f));
+    }
+
+    // f's office errors as the message `what`; a dead office says so.
+    template <typename F>
+    auto guarded(const QString &what, F &&f) -> decltype(f())
     {
         if (!running())
             throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
         try {
-            flush();
             return f();
         } catch (const css::lang::DisposedException &) {
             throw OrvelError(QStringLiteral("LibreOffice Calc is no longer running"));
@@ -430,6 +610,11 @@ struct LibreOfficeCalc::Impl {
             const QString reason = officeReason(e);
             throw OrvelError(description(reason.isEmpty() ? what : what + QStringLiteral(": ") + reason));
         }
+    }
+
+    static QString cannotWrite(const QString &cell)
+    {
+        return QStringLiteral("Cannot write to the range \"%1\"").arg(cell);
     }
 
     Reference<css::frame::XModel> active() const
@@ -448,6 +633,7 @@ struct LibreOfficeCalc::Impl {
     {
         sheetCache.clear();
         sheetCells.clear();
+        lastText = {-1, -1};
     }
 
     Reference<css::sheet::XSpreadsheet> activeSheet()
@@ -499,65 +685,258 @@ struct LibreOfficeCalc::Impl {
         return col >= 1 && col <= 1024 && row >= 0 && row < 1048576 && (--col, true);
     }
 
-    // Texts written into consecutive cells of one column wait here and go
-    // to the office in one call: the sheet is the same as with one call per
-    // cell, and a long schedule is written many times faster. Every other
-    // call writes them first.
-    struct Pending {
+    // Texts written down one column (the schedule's month rows) reach the
+    // office in one call: the first cell is written at once, the ones that
+    // follow it directly below wait here until a call that is not one more
+    // of them. The sheet is the same as with one call per cell. Writes that
+    // do not continue a column, as all of the declarations', are never held
+    // back, so each is reported at the step that made it.
+    struct Column {
         int col = -1, firstRow = 0;
         QStringList texts;
-    } pending;
+    } column;
+    struct Cell {
+        int col, row;
+    } lastText{-1, -1}; // the last text written on its own
 
-    void flush()
+    void flushColumn()
     {
-        if (pending.texts.isEmpty())
+        if (column.texts.isEmpty())
             return;
-        const Pending p = std::move(pending);
-        pending = Pending();
-        if (p.texts.size() == 1) {
-            type(cells()->getCellByPosition(p.col, p.firstRow), p.texts.first());
-            return;
+        const Column p = std::move(column);
+        column = Column();
+        const int lastRow = p.firstRow + int(p.texts.size()) - 1;
+        try {
+            if (p.texts.size() > 1) {
+                refuseIfAsked(p.col, p.firstRow, p.col, lastRow);
+                Reference<css::sheet::XCellRangeFormula> range(
+                    cells()->getCellRangeByPosition(p.col, p.firstRow, p.col, lastRow), UNO_QUERY_THROW);
+                Sequence<Sequence<OUString>> rows(sal_Int32(p.texts.size()));
+                for (int i = 0; i < p.texts.size(); ++i) {
+                    const OUString text = ou(p.texts[i]);
+                    rows[i] = Sequence<OUString>(&text, 1);
+                }
+                range->setFormulaArray(rows);
+                lastText = {p.col, lastRow};
+                return;
+            }
+        } catch (const css::uno::Exception &) {
+            // The office may refuse the whole column (a protected sheet)
+            // where it takes the cells one by one: they go one by one, and
+            // the first that fails is the one reported.
         }
-        Reference<css::sheet::XCellRangeFormula> column(
-            cells()->getCellRangeByPosition(p.col, p.firstRow, p.col, p.firstRow + int(p.texts.size()) - 1),
-            UNO_QUERY_THROW);
-        Sequence<Sequence<OUString>> rows(sal_Int32(p.texts.size()));
         for (int i = 0; i < p.texts.size(); ++i) {
-            const OUString text = ou(p.texts[i]);
-            rows[i] = Sequence<OUString>(&text, 1);
+            const int row = p.firstRow + i;
+            guarded(cannotWrite(cellName(p.col, row)), [&] {
+                refuseIfAsked(p.col, row, p.col, row);
+                type(cells()->getCellByPosition(p.col, row), p.texts[i]);
+            });
+            lastText = {p.col, row};
         }
-        column->setFormulaArray(rows);
     }
 
-    // Queues the text when it can join the waiting column; false when it
-    // has to be written on its own.
-    bool queue(const QString &address, const QString &text)
+    // Holds the text back when it continues the column of the last text;
+    // false when it has to be written now.
+    bool holdBack(const QString &address, const QString &text)
     {
         int col = 0, row = 0;
         // The apostrophe rule needs the cell's own text call.
         if (text.startsWith(QLatin1Char('\'')) || !singleCell(address, col, row))
             return false;
-        // The waiting texts are written through call(): a failure is
-        // reported like any other write (the office may have gone).
-        if (!pending.texts.isEmpty() && (col != pending.col || row != pending.firstRow + pending.texts.size()))
-            call(QStringLiteral("Cannot write to the range \"%1\"").arg(address), [] {});
-        if (pending.texts.isEmpty()) {
-            pending.col = col;
-            pending.firstRow = row;
+        const Cell last = column.texts.isEmpty() ? lastText
+                                                 : Cell{column.col, column.firstRow + int(column.texts.size()) - 1};
+        if (col != last.col || row != last.row + 1)
+            return false;
+        if (column.texts.isEmpty()) {
+            flushReplacements();
+            column.col = col;
+            column.firstRow = row;
         }
-        pending.texts << text;
+        column.texts << text;
         return true;
     }
 
-    // Calls f for every cell of the range, row by row.
+    // "B7" of the zero-based column and row.
+    static QString cellName(int col, int row)
+    {
+        QString name;
+        for (int c = col + 1; c > 0; c = (c - 1) / 26)
+            name.prepend(QChar(u'A' + (c - 1) % 26));
+        return name + QString::number(row + 1);
+    }
+
+    // ---- placeholder replacements ----
+
+    // Replacements in one range of the active sheet wait here, in the order
+    // of their calls, and are carried out together by the next other call:
+    // the range is read once, and only the cells they change are written
+    // (see PlaceholderPass.h).
+    struct Replacements {
+        QString range;
+        Reference<css::table::XCellRange> cells;
+        css::table::CellRangeAddress address;
+        QList<Replacement> list;
+    } replacements;
+    bool onePass = true;
+    ReplaceCounts counts;
+
+    void flushReplacements()
+    {
+        if (replacements.list.isEmpty())
+            return;
+        const Replacements r = std::move(replacements);
+        replacements = Replacements();
+        if (onePass) {
+            try {
+                if (replaceInOnePass(r)) {
+                    counts.onePass += int(r.list.size());
+                    return;
+                }
+            } catch (const css::uno::Exception &) {
+                // Written in part or not at all: the calls one by one do
+                // what is left (the plan makes sure they find nothing in the
+                // cells already written).
+            } catch (const OrvelError &) {
+            }
+        }
+        counts.eachCall += int(r.list.size());
+        for (const Replacement &one : r.list) {
+            try {
+                guarded(QString(), [&] { replaceEach(r.cells, one.first, one.second); });
+            } catch (const OrvelError &) {
+                // As for a Replace call of its own: the placeholder stays.
+            }
+        }
+    }
+
+    // The cells of the range: kinds, texts and comments, in five calls.
+    QVector<PlaceholderCell> readForReplacing(const Replacements &r)
+    {
+        const css::table::CellRangeAddress &a = r.address;
+        const int columns = a.EndColumn - a.StartColumn + 1;
+        const int rows = a.EndRow - a.StartRow + 1;
+        QVector<PlaceholderCell> cells(rows * columns);
+        const Sequence<Sequence<OUString>> formulas =
+            Reference<css::sheet::XCellRangeFormula>(r.cells, UNO_QUERY_THROW)->getFormulaArray();
+        Reference<css::sheet::XCellRangesQuery> query(r.cells, UNO_QUERY_THROW);
+        auto mark = [&](sal_Int16 flags, const std::function<void(PlaceholderCell &)> &f) {
+            Reference<css::sheet::XSheetCellRanges> found = query->queryContentCells(flags);
+            if (!found.is())
+                return;
+            for (const css::table::CellRangeAddress &part : found->getRangeAddresses())
+                for (sal_Int32 row = part.StartRow; row <= part.EndRow; ++row)
+                    for (sal_Int32 col = part.StartColumn; col <= part.EndColumn; ++col)
+                        f(cells[(row - a.StartRow) * columns + (col - a.StartColumn)]);
+        };
+        for (int row = 0; row < rows && row < formulas.getLength(); ++row)
+            for (int col = 0; col < columns && col < formulas[row].getLength(); ++col) {
+                PlaceholderCell &c = cells[row * columns + col];
+                c.text = qs(formulas[row][col]);
+                c.kind = c.text.isEmpty() ? PlaceholderCell::Empty : PlaceholderCell::Other;
+            }
+        mark(css::sheet::CellFlags::STRING, [](PlaceholderCell &c) {
+            // The input text of a text that would read as a number, or that
+            // starts with an apostrophe, has one in front.
+            c.kind = PlaceholderCell::Text;
+            if (c.text.startsWith(QLatin1Char('\'')))
+                c.text.remove(0, 1);
+        });
+        mark(css::sheet::CellFlags::ANNOTATION, [](PlaceholderCell &c) { c.note = true; });
+        return cells;
+    }
+
+    // False when the pass can't promise the result of the calls one by one.
+    bool replaceInOnePass(const Replacements &r)
+    {
+        const css::table::CellRangeAddress &a = r.address;
+        const PlaceholderPlan plan =
+            planPlaceholderPass(readForReplacing(r), a.EndColumn - a.StartColumn + 1, r.list);
+        if (!plan.onePass)
+            return false;
+        for (const PlaceholderRun &run : plan.runs) {
+            const int col = a.StartColumn + run.firstColumn, row = a.StartRow + run.row;
+            const int last = col + int(run.inputs.size()) - 1;
+            refuseIfAsked(col, row, last, row);
+            Reference<css::sheet::XCellRangeFormula> part(cells()->getCellRangeByPosition(col, row, last, row),
+                                                          UNO_QUERY_THROW);
+            Sequence<OUString> inputs(sal_Int32(run.inputs.size()));
+            for (int i = 0; i < run.inputs.size(); ++i)
+                inputs[i] = ou(run.inputs[i]);
+            part->setFormulaArray(Sequence<Sequence<OUString>>(&inputs, 1));
+        }
+        for (const PlaceholderCellWrite &w : plan.single) {
+            refuseIfAsked(a.StartColumn + w.column, a.StartRow + w.row, a.StartColumn + w.column, a.StartRow + w.row);
+            type(cells()->getCellByPosition(a.StartColumn + w.column, a.StartRow + w.row), w.text);
+        }
+        return true;
+    }
+
+    // One Replace call: the office finds the cells, and the replaced text of
+    // each is typed into it again, so it follows the same rules as a text
+    // assigned to a cell (the office's own replace would keep a leading
+    // apostrophe).
+    void replaceEach(const Reference<css::table::XCellRange> &range, const QString &what, const QString &replacement)
+    {
+        Reference<css::util::XReplaceable> replaceable(range, UNO_QUERY_THROW);
+        Reference<css::util::XReplaceDescriptor> search = replaceable->createReplaceDescriptor();
+        search->setSearchString(ou(what));
+        Reference<css::beans::XPropertySet> options(search, UNO_QUERY_THROW);
+        options->setPropertyValue(OUString("SearchCaseSensitive"), Any(false));
+        options->setPropertyValue(OUString("SearchRegularExpression"), Any(false));
+        options->setPropertyValue(OUString("SearchWords"), Any(false));
+        Reference<css::container::XIndexAccess> found =
+            replaceable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
+        if (!found.is())
+            return;
+        for (sal_Int32 i = 0; i < found->getCount(); ++i) {
+            Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
+            forEachCell(part, [&](const Reference<css::table::XCell> &cell, int col, int row) {
+                const bool text = cell->getType() == css::table::CellContentType_TEXT;
+                const QString before = text ? qs(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString())
+                                            : qs(cell->getFormula());
+                QString after = before;
+                after.replace(what, replacement, Qt::CaseInsensitive);
+                if (after != before) {
+                    refuseIfAsked(col, row, col, row);
+                    type(cell, after);
+                }
+            });
+        }
+    }
+
+    // ---- refused writes, for the fault tests ----
+
+    static std::mutex &refusedMutex()
+    {
+        static std::mutex m;
+        return m;
+    }
+    static QString &refusedCell()
+    {
+        static QString cell;
+        return cell;
+    }
+
+    // A write that reaches the refused cell fails as the office fails one.
+    static void refuseIfAsked(int firstCol, int firstRow, int lastCol, int lastRow)
+    {
+        std::lock_guard<std::mutex> lock(refusedMutex());
+        int col = 0, row = 0;
+        if (!refusedCell().isEmpty() && singleCell(refusedCell(), col, row) && col >= firstCol && col <= lastCol
+            && row >= firstRow && row <= lastRow)
+            throw css::uno::RuntimeException(OUString());
+    }
+
+    // Calls f for every cell of the range, row by row, with the cell's
+    // column and row on the sheet.
     static void forEachCell(const Reference<css::table::XCellRange> &r,
-                            const std::function<void(const Reference<css::table::XCell> &)> &f)
+                            const std::function<void(const Reference<css::table::XCell> &, int, int)> &f)
     {
         Reference<css::sheet::XCellRangeAddressable> addressable(r, UNO_QUERY_THROW);
         const css::table::CellRangeAddress a = addressable->getRangeAddress();
         for (sal_Int32 row = 0; row <= a.EndRow - a.StartRow; ++row)
             for (sal_Int32 col = 0; col <= a.EndColumn - a.StartColumn; ++col)
-                f(r->getCellByPosition(col, row));
+                f(r->getCellByPosition(col, row), a.StartColumn + col, a.StartRow + row);
     }
 
     // A text taken as if typed into the cell: "=" makes a formula, digits a
@@ -614,13 +993,69 @@ struct LibreOfficeCalc::Impl {
                 terminating = true;
             }
         }
-        pending = Pending();
+        column = Column();
+        replacements = Replacements();
         sheetChanged();
         workbooks.clear();
         desktop.clear();
         remote.clear();
+        // An office that has agreed to end has nothing left to do for this
+        // program (its workbooks are closed, its profile is thrown away): it
+        // is ended at once instead of being waited for while it tidies up.
+        if (terminating)
+            killOffice(pid);
         endProcess(pid, terminating ? std::chrono::milliseconds(kQuitLimit) : 1000ms);
         ended();
+        removeHome();
+    }
+
+    // Loads what the first workbook of an office needs (the spreadsheet
+    // module, the Excel 97-2003 filters): a new workbook stored as one in
+    // the private folder and opened again. For an office nobody waits for.
+    void warmUp()
+    {
+        try {
+            Reference<css::frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
+            const Sequence<css::beans::PropertyValue> hidden = props({prop("Hidden", Any(true))});
+            Reference<css::frame::XStorable> made(
+                loader->loadComponentFromURL(OUString("private:factory/scalc"), OUString("_blank"), 0, hidden),
+                UNO_QUERY_THROW);
+            const OUString url = ou(fileUrl(home->filePath(QStringLiteral("tmp/warm-up.xls"))));
+            made->storeToURL(url, props({prop("FilterName", Any(OUString("MS Excel 97")))}));
+            Reference<css::util::XCloseable>(made, UNO_QUERY_THROW)->close(true);
+            Reference<css::util::XCloseable> loaded(loader->loadComponentFromURL(url, OUString("_blank"), 0, hidden),
+                                                    UNO_QUERY_THROW);
+            loaded->close(true);
+        } catch (const css::uno::Exception &) {
+            // Only the first run is slower; a dead office is found when the
+            // spare is taken.
+        }
+    }
+
+    void launch(StartControl *control);
+
+    // Ends the office at once, whatever it is doing (an office nobody
+    // needs: a spare given up).
+    void abandon()
+    {
+        if (running()) {
+            killOffice(pid);
+            waitForExit(pid, 5000ms);
+            ended();
+        }
+        workbooks.clear();
+        desktop.clear();
+        remote.clear();
+        removeHome();
+    }
+
+    // The private folder, once its office has ended.
+    void removeHome()
+    {
+        if (!home)
+            return;
+        home->setAutoRemove(false);
+        removeInBackground({home->path()});
         home.reset();
     }
 };
@@ -636,7 +1071,7 @@ LibreOfficeCalc::~LibreOfficeCalc()
     }
 }
 
-std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
+std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::prepare()
 {
     const QString unavailable = libreOfficeUnavailableReason();
     if (!unavailable.isEmpty())
@@ -660,10 +1095,10 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
     const QDir home(d.home->path());
     home.mkpath(QStringLiteral("tmp"));
 
-    const QString &pipe = d.pipe = QStringLiteral("orvel_calc_%1_%2")
-                             .arg(::getpid())
-                             .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-    const QStringList args{
+    d.pipe = QStringLiteral("orvel_calc_%1_%2")
+                 .arg(::getpid())
+                 .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    d.args = QStringList{
         QStringLiteral("--headless"),
         QStringLiteral("--invisible"),
         QStringLiteral("--norestore"),
@@ -671,18 +1106,56 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
         QStringLiteral("--nodefault"),
         QStringLiteral("--nolockcheck"),
         QStringLiteral("-env:UserInstallation=") + fileUrl(home.filePath(QStringLiteral("profile"))),
-        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe),
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(d.pipe),
     };
-    const QStringList env{
+    d.environment = environmentWith({
         QStringLiteral("TMPDIR=") + home.filePath(QStringLiteral("tmp")),
         QStringLiteral("SAL_USE_VCLPLUGIN=svp"),
+    });
+    d.program = QDir(libreOfficeProgramDir()).filePath(QStringLiteral("soffice.bin"));
+    d.log = home.filePath(QStringLiteral("office.log"));
+    d.leftovers = QStringList{home.path(), d.pipeSocket()};
+    return app;
+}
+
+std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
+{
+    std::unique_ptr<LibreOfficeCalc> app = prepare();
+    app->d->launch(nullptr);
+    return app;
+}
+
+void LibreOfficeCalc::Impl::launch(StartControl *control)
+{
+    // From here on the start may run on a thread of its own: nothing of
+    // this program's environment or settings is read any more.
+    seedProfile(QDir(home->filePath(QStringLiteral("profile"))), profileSeed(QFileInfo(program).path()));
+    auto publish = [&](pid_t guard) {
+        if (control) {
+            std::lock_guard<std::mutex> lock(control->mutex);
+            control->guard = guard;
+        }
     };
-    const QString program = QDir(libreOfficeProgramDir()).filePath(QStringLiteral("soffice.bin"));
-    const QString log = home.filePath(QStringLiteral("office.log"));
-    const QStringList leftovers{home.path(), d.pipeSocket()};
-    d.pid = spawn(program, args, env, log, leftovers, d.lifeline);
-    if (!d.pid)
+    // Whether the guard has ended; reaped with the control's mutex held.
+    auto reaped = [&](int &status) {
+        std::unique_lock<std::mutex> lock;
+        if (control)
+            lock = std::unique_lock<std::mutex>(control->mutex);
+        if (::waitpid(pid, &status, WNOHANG) != pid)
+            return false;
+        if (control)
+            control->guard = 0;
+        return true;
+    };
+    struct Unpublish {
+        std::function<void()> f;
+        ~Unpublish() { f(); }
+    } unpublish{[&] { publish(0); }};
+
+    pid = spawn(program, args, environment, log, leftovers, lifeline);
+    if (!pid)
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+    publish(pid);
     int restarts = 0;
 
     try {
@@ -690,33 +1163,58 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::start()
             css::bridge::UnoUrlResolver::create(localContext());
         const OUString url = ou(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe));
         const auto deadline = Clock::now() + kConnectLimit;
-        while (!d.remote.is()) {
-            try {
-                d.remote.set(resolver->resolve(url), UNO_QUERY_THROW);
-            } catch (const css::connection::NoConnectException &) {
-                int status = 0;
-                if (::waitpid(d.pid, &status, WNOHANG) == d.pid) {
-                    d.ended();
-                    // The first start with a new profile sets it up and asks
-                    // to be started again.
-                    if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested && ++restarts <= 2)
-                        d.pid = spawn(program, args, env, log, leftovers, d.lifeline);
-                    if (!d.pid)
-                        throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
-                }
-                if (Clock::now() >= deadline)
-                    throw OrvelError(QStringLiteral("LibreOffice Calc did not answer in 30 seconds"));
-                std::this_thread::sleep_for(50ms);
+        const QByteArray socket = QFile::encodeName(pipeSocket());
+        while (!remote.is()) {
+            if (control && control->abandoned) {
+                publish(0);
+                killOffice(pid);
+                waitForExit(pid, 5000ms);
+                ended();
+                throw OrvelError(QStringLiteral("LibreOffice Calc was not needed any more"));
             }
+            // The office makes its pipe when it starts to accept connections:
+            // until then a look at the file system is all a try costs, so
+            // the office is tried often and answers as soon as it can.
+            struct stat info;
+            if (::stat(socket.constData(), &info) == 0) {
+                try {
+                    remote.set(resolver->resolve(url), UNO_QUERY_THROW);
+                    break;
+                } catch (const css::connection::NoConnectException &) {
+                }
+            }
+            int status = 0;
+            if (reaped(status)) {
+                ended();
+                // A start with a profile it has to set up first asks to be
+                // started again.
+                if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested && ++restarts <= 2) {
+                    pid = spawn(program, args, environment, log, leftovers, lifeline);
+                    publish(pid);
+                }
+                if (!pid) {
+                    endedWhileStarting = true;
+                    throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
+                }
+            }
+            if (Clock::now() >= deadline)
+                throw OrvelError(QStringLiteral("LibreOffice Calc did not answer in 30 seconds"));
+            std::this_thread::sleep_for(2ms);
         }
-        d.desktop = css::frame::Desktop::create(d.remote);
-    } catch (const css::uno::Exception &e) {
+        desktop = css::frame::Desktop::create(remote);
+    } catch (const css::uno::Exception &) {
+        int status = 0;
+        if (reaped(status)) {
+            ended();
+            endedWhileStarting = true;
+        }
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started"));
     } catch (const cppu::BootstrapException &) {
         throw OrvelError(QStringLiteral("LibreOffice Calc could not be started: its UNO runtime is missing"));
     }
-    return app;
 }
+
+void LibreOfficeCalc::setQuitHook(std::function<void()> hook) { d->quitHook = std::move(hook); }
 
 long long LibreOfficeCalc::processId() const { return d->pid; }
 
@@ -777,48 +1275,52 @@ void LibreOfficeCalc::rangeReplace(const QString &range, const QString &what, co
     d->call(QStringLiteral("Cannot replace in the range \"%1\"").arg(range), [&] {
         if (what.isEmpty())
             return;
-        Reference<css::util::XReplaceable> replaceable(d->range(range), UNO_QUERY_THROW);
-        Reference<css::util::XReplaceDescriptor> search = replaceable->createReplaceDescriptor();
-        search->setSearchString(ou(what));
-        Reference<css::beans::XPropertySet> options(search, UNO_QUERY_THROW);
-        options->setPropertyValue(OUString("SearchCaseSensitive"), Any(false));
-        options->setPropertyValue(OUString("SearchRegularExpression"), Any(false));
-        options->setPropertyValue(OUString("SearchWords"), Any(false));
-        // The office finds the cells; the replaced text of each is then
-        // typed into it again, so it follows the same rules as a text
-        // assigned to a cell (the office's own replace would keep a
-        // leading apostrophe).
-        Reference<css::container::XIndexAccess> found = replaceable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
-        if (!found.is())
-            return;
-        for (sal_Int32 i = 0; i < found->getCount(); ++i) {
-            Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
-            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &cell) {
-                const bool text = cell->getType() == css::table::CellContentType_TEXT;
-                const QString before = text ? qs(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString())
-                                            : qs(cell->getFormula());
-                QString after = before;
-                after.replace(what, replacement, Qt::CaseInsensitive);
-                if (after != before)
-                    Impl::type(cell, after);
-            });
+        // Waits for the next other call, with the replacements in the same
+        // range before it (see flushReplacements).
+        Impl::Replacements &r = d->replacements;
+        if (!r.list.isEmpty() && r.range != range)
+            d->flushReplacements();
+        if (r.list.isEmpty()) {
+            r.cells = d->range(range);
+            r.address = Reference<css::sheet::XCellRangeAddressable>(r.cells, UNO_QUERY_THROW)->getRangeAddress();
+            r.range = range;
         }
-    });
+        r.list << Replacement(what, replacement);
+    }, Impl::Pending::KeepReplacements);
 }
 
 void LibreOfficeCalc::setRangeText(const QString &cell, const QString &text)
 {
-    if (d->running() && !d->workbooks.empty() && d->queue(cell, text))
+    if (d->running() && !d->workbooks.empty() && d->holdBack(cell, text))
         return;
-    d->call(QStringLiteral("Cannot write to the range \"%1\"").arg(cell), [&] {
-        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c) { Impl::type(c, text); });
+    d->call(Impl::cannotWrite(cell), [&] {
+        int col = 0, row = 0;
+        if (Impl::singleCell(cell, col, row)) {
+            Impl::refuseIfAsked(col, row, col, row);
+            Impl::type(d->cells()->getCellByPosition(col, row), text);
+            d->lastText = {col, row};
+            return;
+        }
+        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
+            Impl::refuseIfAsked(x, y, x, y);
+            Impl::type(c, text);
+        });
     });
 }
 
 void LibreOfficeCalc::setRangeInt(const QString &cell, int value)
 {
-    d->call(QStringLiteral("Cannot write to the range \"%1\"").arg(cell), [&] {
-        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c) { c->setValue(value); });
+    d->call(Impl::cannotWrite(cell), [&] {
+        int col = 0, row = 0;
+        if (Impl::singleCell(cell, col, row)) {
+            Impl::refuseIfAsked(col, row, col, row);
+            d->cells()->getCellByPosition(col, row)->setValue(value);
+            return;
+        }
+        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
+            Impl::refuseIfAsked(x, y, x, y);
+            c->setValue(value);
+        });
     });
 }
 
@@ -866,6 +1368,8 @@ void LibreOfficeCalc::activeWorkbookClose(bool saveChanges)
 void LibreOfficeCalc::quit()
 {
     d->shutDown();
+    if (d->quitHook)
+        d->quitHook();
 }
 
 bool LibreOfficeCalc::activeWorkbookUnsaved()
@@ -955,17 +1459,52 @@ QStringList LibreOfficeCalc::findCells(const QString &range, const QString &text
             searchable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
         for (sal_Int32 i = 0; found.is() && i < found->getCount(); ++i) {
             Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
-            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &cell) {
-                const css::table::CellAddress a =
-                    Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
-                QString column;
-                for (int c = a.Column + 1; c > 0; c = (c - 1) / 26)
-                    column.prepend(QChar(u'A' + (c - 1) % 26));
-                cells << column + QString::number(a.Row + 1);
+            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &, int col, int row) {
+                cells << Impl::cellName(col, row);
             });
         }
         return cells;
     });
+}
+
+QVector<LibreOfficeCalc::CellContent> LibreOfficeCalc::cellContents(const QString &range)
+{
+    return d->call(QStringLiteral("Cannot read the range \"%1\"").arg(range), [&] {
+        const Reference<css::table::XCellRange> r = d->range(range);
+        const css::table::CellRangeAddress a =
+            Reference<css::sheet::XCellRangeAddressable>(r, UNO_QUERY_THROW)->getRangeAddress();
+        const int columns = a.EndColumn - a.StartColumn + 1;
+        QVector<CellContent> cells((a.EndRow - a.StartRow + 1) * columns);
+        const Sequence<Sequence<OUString>> formulas =
+            Reference<css::sheet::XCellRangeFormula>(r, UNO_QUERY_THROW)->getFormulaArray();
+        for (int row = 0; row < formulas.getLength(); ++row)
+            for (int col = 0; col < formulas[row].getLength(); ++col)
+                cells[row * columns + col].formula = qs(formulas[row][col]);
+        Reference<css::sheet::XCellRangesQuery> query(r, UNO_QUERY_THROW);
+        const std::pair<sal_Int16, CellKind> kinds[] = {
+            {css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME, CellKind::Value},
+            {css::sheet::CellFlags::STRING, CellKind::Text},
+            {css::sheet::CellFlags::FORMULA, CellKind::Formula},
+        };
+        for (const auto &kind : kinds) {
+            Reference<css::sheet::XSheetCellRanges> found = query->queryContentCells(kind.first);
+            for (const css::table::CellRangeAddress &part : found->getRangeAddresses())
+                for (sal_Int32 row = part.StartRow; row <= part.EndRow; ++row)
+                    for (sal_Int32 col = part.StartColumn; col <= part.EndColumn; ++col)
+                        cells[(row - a.StartRow) * columns + (col - a.StartColumn)].kind = kind.second;
+        }
+        return cells;
+    });
+}
+
+void LibreOfficeCalc::setOnePassReplace(bool onePass) { d->onePass = onePass; }
+
+LibreOfficeCalc::ReplaceCounts LibreOfficeCalc::replaceCounts() const { return d->counts; }
+
+void LibreOfficeCalc::refuseWritesTo(const QString &cell)
+{
+    std::lock_guard<std::mutex> lock(Impl::refusedMutex());
+    Impl::refusedCell() = cell;
 }
 
 QString LibreOfficeCalc::activeSheetName()
@@ -974,6 +1513,95 @@ QString LibreOfficeCalc::activeSheetName()
         Reference<css::container::XNamed> named(d->activeSheet(), UNO_QUERY_THROW);
         return qs(named->getName());
     });
+}
+
+} // namespace orvel
+
+namespace orvel {
+
+struct LibreOfficeCalcStart::State {
+    StartControl control;
+    std::unique_ptr<LibreOfficeCalc> office; // the thread's until it is done
+    QString failure;
+    bool endedOnItsWay = false;
+    std::atomic<bool> done{false};
+    std::thread thread;
+};
+
+LibreOfficeCalcStart::LibreOfficeCalcStart() : s(std::make_unique<State>())
+{
+    std::unique_ptr<LibreOfficeCalc> prepared = LibreOfficeCalc::prepare();
+    State *state = s.get();
+    state->thread = std::thread([state, app = std::move(prepared)]() mutable {
+        try {
+            app->d->launch(&state->control);
+            // Given up during the warm-up, the office is killed under it.
+            auto publish = [&](pid_t guard) {
+                std::lock_guard<std::mutex> lock(state->control.mutex);
+                state->control.guard = guard;
+            };
+            publish(app->d->pid);
+            if (!state->control.abandoned)
+                app->d->warmUp();
+            publish(0);
+            state->office = std::move(app);
+        } catch (const OrvelError &e) {
+            state->failure = e.message();
+            state->endedOnItsWay = app->d->endedWhileStarting || state->control.abandoned;
+            app->d->abandon();
+            app.reset();
+        }
+        state->done = true;
+    });
+}
+
+LibreOfficeCalcStart::~LibreOfficeCalcStart()
+{
+    s->control.abandon();
+    if (s->thread.joinable())
+        s->thread.join();
+    if (s->office)
+        s->office->d->abandon();
+}
+
+bool LibreOfficeCalcStart::ready() const { return s->done && s->office; }
+
+std::unique_ptr<LibreOfficeCalc> LibreOfficeCalcStart::take()
+{
+    if (s->thread.joinable())
+        s->thread.join();
+    std::unique_ptr<LibreOfficeCalc> office = std::move(s->office);
+    if (!office) {
+        if (s->endedOnItsWay || s->failure.isEmpty())
+            return nullptr;
+        throw OrvelError(s->failure);
+    }
+    // A spare may have been killed while it waited: one question to the
+    // office tells (the guard may not have noticed yet).
+    LibreOfficeCalc::Impl &d = *office->d;
+    bool alive = ::waitpid(d.pid, nullptr, WNOHANG) == 0;
+    if (alive) {
+        try {
+            d.remote->getServiceManager();
+        } catch (const css::uno::Exception &) {
+            alive = false;
+        }
+    } else {
+        d.ended();
+    }
+    if (!alive) {
+        d.abandon();
+        return nullptr;
+    }
+    return office;
+}
+
+long long LibreOfficeCalcStart::processId() const
+{
+    std::lock_guard<std::mutex> lock(s->control.mutex);
+    if (s->control.guard)
+        return s->control.guard;
+    return s->done && s->office ? s->office->processId() : 0;
 }
 
 } // namespace orvel

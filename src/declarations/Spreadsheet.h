@@ -60,4 +60,21 @@ std::unique_ptr<SpreadsheetApp> createSpreadsheetApp(const QString &progId = QSt
 // restores the LibreOffice one.
 void setSpreadsheetFactory(SpreadsheetFactory factory);
 
+// The program's own application, whatever factory is installed: the spare
+// office when there is one (see SpareOffice.h), else a new office. Factories
+// that wrap the program's application call it.
+std::unique_ptr<SpreadsheetApp> officeSpreadsheetApp(const QString &progId);
+
+// The windows that ask for a spare office while they may start a run soon.
+enum class SpareAsker { VatWindow, SimplifiedWindow, DifferentiatedSchedule };
+
+// An asker starts or stops asking (a window shown or hidden, the
+// differentiated payments chosen or not).
+void spareOfficeWanted(SpareAsker asker, bool wanted);
+// Spare offices are off until the program switches them on; tests that
+// don't ask for them start none.
+void enableSpareOffices(bool on);
+// A spare is started and answering (benchmarks wait for it).
+bool spareOfficeReady();
+
 } // namespace orvel

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QHideEvent>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTabWidget>
@@ -41,7 +42,7 @@ Tnds::Tnds(TForm1 *mainWindow, QWidget *parent) : QWidget(parent, Qt::Window), m
     build();
 }
 
-Tnds::~Tnds() = default;
+Tnds::~Tnds() { orvel::spareOfficeWanted(orvel::SpareAsker::VatWindow, false); }
 
 void Tnds::build()
 {
@@ -194,8 +195,18 @@ void Tnds::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     // Spontaneous shows come from the window system (a restore), not from
     // the window turning visible.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        // A run may come soon: an office gets ready meanwhile.
+        orvel::spareOfficeWanted(orvel::SpareAsker::VatWindow, true);
         orvel::runHandler(this, [this] { FormShow(); });
+    }
+}
+
+void Tnds::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        orvel::spareOfficeWanted(orvel::SpareAsker::VatWindow, false);
 }
 
 void Tnds::FormShow()

@@ -11,12 +11,14 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHideEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 using orvel::MaskEdit;
@@ -37,7 +39,24 @@ Tnull1::Tnull1(QWidget *parent) : QWidget(parent, Qt::Window)
     build();
 }
 
-Tnull1::~Tnull1() = default;
+Tnull1::~Tnull1() { orvel::spareOfficeWanted(orvel::SpareAsker::SimplifiedWindow, false); }
+
+// Spontaneous shows and hides come from the window system (a restore or a
+// minimising), not from the window turning visible or hidden.
+void Tnull1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // A run may come soon: an office gets ready meanwhile.
+    if (!event->spontaneous())
+        orvel::spareOfficeWanted(orvel::SpareAsker::SimplifiedWindow, true);
+}
+
+void Tnull1::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        orvel::spareOfficeWanted(orvel::SpareAsker::SimplifiedWindow, false);
+}
 
 void Tnull1::build()
 {

@@ -46,6 +46,10 @@ public:
     void Button3Click(); // save profile
     void Button4Click(); // open profile
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
     void build();
     void group(const char *prefix, int count, const QString &source);

@@ -1,7 +1,11 @@
 #pragma once
 // Helpers for tests and benchmarks that run the real LibreOffice Calc: small
-// workbooks written as flat OpenDocument files, and the office processes
-// this program has started.
+// workbooks written as flat OpenDocument files, the office processes this
+// program has started, the office of a run kept for reading it back, and
+// writes the office refuses.
+#include "LibreOfficeCalc.h"
+#include "Spreadsheet.h"
+
 #include <QDir>
 #include <QFile>
 #include <QList>
@@ -80,5 +84,35 @@ inline QList<int> childProcesses()
 }
 
 inline bool processAlive(long long pid) { return pid > 0 && ::kill(pid_t(pid), 0) == 0; }
+
+// While it lives, the program's application objects are real offices, and
+// the last one stays reachable: a test reads what a run left in it (the
+// window that made it owns it until its next run).
+class KeptOffice {
+public:
+    explicit KeptOffice(bool onePass = true)
+    {
+        orvel::setSpreadsheetFactory([this, onePass](const QString &) -> std::unique_ptr<orvel::SpreadsheetApp> {
+            auto calc = orvel::LibreOfficeCalc::start();
+            calc->setOnePassReplace(onePass);
+            last = calc.get();
+            return calc;
+        });
+    }
+    ~KeptOffice() { orvel::setSpreadsheetFactory({}); }
+    KeptOffice(const KeptOffice &) = delete;
+    KeptOffice &operator=(const KeptOffice &) = delete;
+
+    orvel::LibreOfficeCalc *last = nullptr;
+};
+
+// While it lives, every write into the cell fails as one the office refuses.
+class RefusedCell {
+public:
+    explicit RefusedCell(const QString &cell) { orvel::LibreOfficeCalc::refuseWritesTo(cell); }
+    ~RefusedCell() { orvel::LibreOfficeCalc::refuseWritesTo(QString()); }
+    RefusedCell(const RefusedCell &) = delete;
+    RefusedCell &operator=(const RefusedCell &) = delete;
+};
 
 } // namespace orveltest

@@ -2,6 +2,7 @@
 // ship beside the program, and read back.
 #include "CalcTestSupport.h"
 #include "FileDialogs.h"
+#include "Spreadsheet.h"
 #include "DeclarationSamples.h"
 #include "GuiTest.h"
 #include "LibreOfficeCalc.h"
@@ -33,6 +34,20 @@ class TestDeclarationLibreOffice : public QObject {
         std::unique_ptr<LibreOfficeCalc> calc = LibreOfficeCalc::start();
         calc->workbooksOpen(path);
         return calc;
+    }
+
+    // One run of the window's button into `name`, its replacements made in
+    // one pass or by one office search each; the counts of both kinds.
+    LibreOfficeCalc::ReplaceCounts runWith(QWidget *window, const QString &name, bool onePass)
+    {
+        KeptOffice office(onePass);
+        ModalWatcher boxes;
+        answer = dir.filePath(name);
+        QFile::remove(answer);
+        click(window, "Button1");
+        if (boxes.texts() == QStringList{QStringLiteral("Декларация успешно сформирована!")} && office.last)
+            return office.last->replaceCounts();
+        return {-1, -1};
     }
 
 private slots:
@@ -101,6 +116,74 @@ private slots:
         QCOMPARE(calc->cellValue(QStringLiteral("O14")), 1.0);
         QCOMPARE(calc->cellString(QStringLiteral("W17")), QStringLiteral("ИФНС № 1 \"Центральная\""));
         QCOMPARE(calc->findCells(QStringLiteral("A1:DN79"), QStringLiteral("&")), QStringList());
+    }
+
+    // Both templates filled both ways, with sample data and with every field
+    // empty: the replacements made in one pass give every cell the content
+    // and kind that one office search per placeholder gives it.
+    void onePassAsEachCall_data()
+    {
+        QTest::addColumn<QString>("declaration");
+        QTest::addColumn<bool>("sample");
+        QTest::newRow("VAT, sample data") << "nds" << true;
+        QTest::newRow("VAT, empty fields") << "nds" << false;
+        QTest::newRow("simplified, sample data") << "upr" << true;
+        QTest::newRow("simplified, empty fields") << "upr" << false;
+    }
+    void onePassAsEachCall()
+    {
+        QFETCH(QString, declaration);
+        QFETCH(bool, sample);
+        LocaleScope locale(commaLocale());
+        const bool vat = declaration == QLatin1String("nds");
+        QWidget *window = vat ? static_cast<QWidget *>(w.nds) : w.null1;
+        window->show();
+        if (vat) {
+            w.form1->lastEnteredAmount = sample ? 1180 : 0;
+            w.form1->lastTaxResult = sample ? 180 : 0;
+            w.nds->hide();
+            w.nds->show();
+            sample ? fillVatWindow(w.nds) : emptyVatWindow(w.nds);
+        } else {
+            sample ? fillSimplifiedWindow(w.null1) : emptySimplifiedWindow(w.null1);
+        }
+        const int placeholders = vat ? 112 : 46;
+        const LibreOfficeCalc::ReplaceCounts each = runWith(window, declaration + QStringLiteral("-each.xls"), false);
+        QCOMPARE(each.eachCall, placeholders);
+        const LibreOfficeCalc::ReplaceCounts one = runWith(window, declaration + QStringLiteral("-one.xls"), true);
+        QCOMPARE(one.onePass, placeholders);
+        QCOMPARE(one.eachCall, 0);
+        window->hide();
+
+        auto a = openSaved(dir.filePath(declaration + QStringLiteral("-each.xls")));
+        auto b = openSaved(dir.filePath(declaration + QStringLiteral("-one.xls")));
+        const QStringList sheets = vat ? QStringList{QStringLiteral("стр.1"), QStringLiteral("стр.2"), QStringLiteral("стр.4")}
+                                       : QStringList{QString()};
+        for (const QString &sheet : sheets) {
+            if (!sheet.isEmpty()) {
+                a->activateSheet(sheet);
+                b->activateSheet(sheet);
+            }
+            // The whole page and a margin beyond the replaced range.
+            const QString area = QStringLiteral("A1:FZ120");
+            const QVector<LibreOfficeCalc::CellContent> expected = a->cellContents(area);
+            const QVector<LibreOfficeCalc::CellContent> actual = b->cellContents(area);
+            QCOMPARE(actual.size(), expected.size());
+            int texts = 0;
+            for (int i = 0; i < expected.size(); ++i) {
+                texts += expected[i].kind == LibreOfficeCalc::CellKind::Text;
+                if (!(actual[i] == expected[i]))
+                    QFAIL(qPrintable(QStringLiteral("%1 cell %2 of row %3: \"%4\" (%5) instead of \"%6\" (%7)")
+                                         .arg(sheet)
+                                         .arg(i % 182 + 1)
+                                         .arg(i / 182 + 1)
+                                         .arg(actual[i].formula)
+                                         .arg(int(actual[i].kind))
+                                         .arg(expected[i].formula)
+                                         .arg(int(expected[i].kind))));
+            }
+            QVERIFY(texts > 20); // the page was read, not an empty sheet
+        }
     }
 };
 

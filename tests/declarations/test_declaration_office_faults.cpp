@@ -2,6 +2,7 @@
 // user reads what went wrong, the copied template stays where it was asked
 // for, and no office process outlives the window.
 #include "CalcTestSupport.h"
+#include "DeclarationRun.h"
 #include "FileDialogs.h"
 #include "GuiTest.h"
 #include "LibreOfficeCalc.h"
@@ -145,6 +146,72 @@ private slots:
         QCOMPARE(w.nds->ProgressBar1->value(), values.last());
         QVERIFY2(values.last() >= 30 && values.last() < 100, qPrintable(QString::number(values.last())));
         qInfo("progress at the error: %d", values.last());
+    }
+
+    // A write the office refuses ends the run at the step that made it: the
+    // message names that cell, the progress bar keeps that step's value,
+    // and the cells written before it stay written (the workbook stays open,
+    // unsaved, in the office the window keeps).
+    void refusedLetterCell()
+    {
+        ModalWatcher boxes;
+        fill(); // the seventh and last letter of "СИДОРОВ" goes to S16
+        answer = dir.filePath(QStringLiteral("отказ.xls"));
+        KeptOffice office;
+        RefusedCell refused(QStringLiteral("S16"));
+        click(w.nds, "Button1");
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Cannot write to the range \"S16\"")});
+        QCOMPARE(w.nds->ProgressBar1->value(), 40);
+        QVERIFY(office.last);
+        orvel::LibreOfficeCalc &calc = *office.last;
+        QCOMPARE(calc.activeSheetName(), QStringLiteral("стр.1"));
+        const QString written = QStringLiteral("СИДОРО");
+        for (int k = 1; k <= written.size(); ++k)
+            QCOMPARE(calc.cellString(orvel::columnName(3 * k - 2) + QStringLiteral("16")), QString(written[k - 1]));
+        QCOMPARE(calc.cellString(QStringLiteral("S16")), QString());
+        QCOMPARE(calc.cellString(QStringLiteral("A18")), QString());
+        QCOMPARE(fileBytes(answer), fileBytes(templ));
+    }
+
+    // The office refuses the cell of one placeholder: the one pass over the
+    // sheet falls back to one search per placeholder, that placeholder alone
+    // stays, and the run goes on to its success.
+    void refusedPlaceholderCell()
+    {
+        const QString copy = dir.filePath(QStringLiteral("шаблон.xls"));
+        QVERIFY(QFile::copy(templ, copy));
+        QString cell;
+        {
+            auto calc = orvel::LibreOfficeCalc::start();
+            calc->workbooksOpen(copy);
+            calc->activateSheet(QStringLiteral("стр.2"));
+            const QStringList found = calc->findCells(QStringLiteral("A1:DN79"), QStringLiteral("АО5&"));
+            QCOMPARE(found.size(), 1);
+            cell = found.first();
+        }
+        ModalWatcher boxes;
+        fill();
+        w.nds->okato->setText(QStringLiteral("45286555000"));
+        answer = dir.filePath(QStringLiteral("отказ в замене.xls"));
+        KeptOffice office;
+        {
+            RefusedCell refused(cell);
+            click(w.nds, "Button1");
+        }
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Декларация успешно сформирована!")});
+        // The 43 placeholders of "стр.2" went one by one, the 69 of the other sheets in one pass.
+        QCOMPARE(office.last->replaceCounts().eachCall, 43);
+        QCOMPARE(office.last->replaceCounts().onePass, 69);
+
+        auto calc = orvel::LibreOfficeCalc::start();
+        calc->workbooksOpen(answer);
+        for (const char *sheet : {"стр.1", "стр.2", "стр.4"}) {
+            calc->activateSheet(QString::fromUtf8(sheet));
+            const QStringList left = calc->findCells(QStringLiteral("A1:DN79"), QStringLiteral("&"));
+            QCOMPARE(left, QString::fromUtf8(sheet) == QStringLiteral("стр.2") ? QStringList{cell} : QStringList());
+        }
+        calc->activateSheet(QStringLiteral("стр.2"));
+        QCOMPARE(calc->cellString(cell), QStringLiteral("АО5&"));
     }
 
     // The office can't be started: the error names the program identifier

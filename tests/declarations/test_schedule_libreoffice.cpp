@@ -178,6 +178,25 @@ private slots:
         QCOMPARE(calc->cellValue(QStringLiteral("C42")), 1000.0);
     }
 
+    // A month cell the office refuses ends the export in its column: the
+    // message names that cell (not the next column's first), and the rows
+    // written before it stay written in the office the export keeps.
+    void refusedMonthCell()
+    {
+        KeptOffice office;
+        RefusedCell refused(QStringLiteral("C100"));
+        QCOMPARE(exportWith(QStringLiteral("360000"), QStringLiteral("12"), QStringLiteral("360")),
+                 QStringLiteral("Cannot write to the range \"C100\""));
+        QCOMPARE(w.form1->Label15->text(), QStringLiteral("before"));
+        QVERIFY(office.last);
+        orvel::LibreOfficeCalc &calc = *office.last;
+        QCOMPARE(calc.cellFormula(QStringLiteral("A366")), QStringLiteral("=366-6"));
+        QCOMPARE(calc.cellFormula(QStringLiteral("B366")), QStringLiteral("=C2-(C2/C3)*(366-7)"));
+        QCOMPARE(calc.cellFormula(QStringLiteral("C99")), QStringLiteral("=C2/C3"));
+        QCOMPARE(calc.cellKind(QStringLiteral("C100")), LibreOfficeCalc::CellKind::Empty);
+        QCOMPARE(calc.cellKind(QStringLiteral("D7")), LibreOfficeCalc::CellKind::Empty);
+    }
+
     // Failures after the office has started: it stays running with its
     // workbook until the next export replaces it.
     void failuresAfterStart_data()
