@@ -24,9 +24,9 @@ namespace {
 // Hands the export an office the test keeps: every call goes to it except
 // the quit, and the workbook counts as saved, so the test reads the sheet
 // the export wrote from the same office.
-class KeptOffice : public orvel::SpreadsheetApp {
+class OfficeLeftOpen : public orvel::SpreadsheetApp {
 public:
-    explicit KeptOffice(LibreOfficeCalc *calc) : m_calc(calc) {}
+    explicit OfficeLeftOpen(LibreOfficeCalc *calc) : m_calc(calc) {}
     void workbooksOpen(const QString &p) override { m_calc->workbooksOpen(p); }
     void workbooksAdd() override { m_calc->workbooksAdd(); }
     void activateSheet(const QString &n) override { m_calc->activateSheet(n); }
@@ -233,7 +233,7 @@ private slots:
     void differentiatedRowsMatchTheSheet()
     {
         std::unique_ptr<LibreOfficeCalc> calc = LibreOfficeCalc::start();
-        orvel::setSpreadsheetFactory([&](const QString &) { return std::make_unique<KeptOffice>(calc.get()); });
+        orvel::setSpreadsheetFactory([&](const QString &) { return std::make_unique<OfficeLeftOpen>(calc.get()); });
         const QString error = exportWith(QStringLiteral("100000"), QStringLiteral("13"), QStringLiteral("37"));
         orvel::setSpreadsheetFactory({});
         QCOMPARE(error, QString());
