@@ -1,5 +1,9 @@
 #include "AtomicFile.h"
 
+#include "OrvelError.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace orvel {
@@ -26,6 +30,14 @@ QString replaceFileContents(const QString &path, const QByteArray &bytes)
     if (!file.commit())
         return file.errorString();
     return {};
+}
+
+void saveFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    const QString why = replaceFileContents(path, bytes);
+    if (!why.isEmpty())
+        throw OrvelError(QStringLiteral("Не удалось сохранить файл \"%1\": %2")
+                             .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), why));
 }
 
 } // namespace orvel

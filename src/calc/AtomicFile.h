@@ -13,4 +13,8 @@ namespace orvel {
 // an empty text on success, otherwise the system's reason.
 QString replaceFileContents(const QString &path, const QByteArray &bytes);
 
+// The same for a file the user chose to save (a schedule, a rate history):
+// a failure is an OrvelError that names the file and gives the reason.
+void saveFileAtomically(const QString &path, const QByteArray &bytes);
+
 } // namespace orvel

@@ -1,7 +1,5 @@
 #include "ScheduleFiles.h"
 
-#include "AtomicFile.h"
-
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -488,12 +486,5 @@ QByteArray schedulePdf(const ScheduleReport &report, const QLocale &locale, cons
     return bytes;
 }
 
-void saveFileAtomically(const QString &path, const QByteArray &bytes)
-{
-    const QString why = replaceFileContents(path, bytes);
-    if (!why.isEmpty())
-        throw OrvelError(QStringLiteral("Не удалось сохранить файл \"%1\": %2")
-                             .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), why));
-}
 
 } // namespace orvel

@@ -39,10 +39,4 @@ void paintScheduleDocument(QPagedPaintDevice &device, const ScheduleReport &repo
                            const ChartPainter &chart);
 QByteArray schedulePdf(const ScheduleReport &report, const QLocale &locale, const ChartPainter &chart);
 
-// Writes bytes to path through a temporary file beside it that is renamed
-// over it, so the path holds either its old content or all the new bytes.
-// Failure: OrvelError with the path and the system's reason; nothing is
-// left behind.
-void saveFileAtomically(const QString &path, const QByteArray &bytes);
-
 } // namespace orvel

@@ -1,5 +1,6 @@
 #include "TScheduleForm.h"
 
+#include "AtomicFile.h"
 #include "ErrorBox.h"
 #include "FileDialogs.h"
 #include "Numbers.h"

@@ -1,5 +1,6 @@
 #include "TRateHistoryForm.h"
 
+#include "AtomicFile.h"
 #include "EnterKey.h"
 #include "ErrorBox.h"
 #include "FileDialogs.h"
@@ -573,7 +574,7 @@ void TRateHistoryForm::RateHistoryCsvClick()
     const QString path = orvel::runFileDialog(this, request);
     if (path.isEmpty())
         return;
-    orvel::writeFileAtomically(orvel::historyCsv(m_records), path);
+    orvel::saveFileAtomically(path, orvel::historyCsv(m_records));
 }
 
 void TRateHistoryForm::RateHistoryPngClick()
@@ -595,5 +596,5 @@ void TRateHistoryForm::RateHistoryPngClick()
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly) || !RateHistoryChart->grab().save(&buffer, "PNG"))
         throw OrvelError(QStringLiteral("Cannot create file \"%1\". The picture cannot be encoded").arg(path));
-    orvel::writeFileAtomically(bytes, path);
+    orvel::saveFileAtomically(path, bytes);
 }

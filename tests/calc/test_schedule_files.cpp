@@ -1,6 +1,7 @@
 // The payment schedule's texts and files on their own: money as text, the
 // CSV bytes, the workbook read back by openpyxl, the PDF read back by
 // pdftotext, and stores that fail without leaving anything behind.
+#include "AtomicFile.h"
 #include "FaultTools.h"
 #include "ScheduleChart.h"
 #include "ScheduleFiles.h"
