@@ -1,5 +1,7 @@
 #include "ScheduleFiles.h"
 
+#include "Csv.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -21,10 +23,6 @@ namespace {
 constexpr int kMoneyColumns[] = {ColInterest, ColPrincipal, ColPayment, ColEarly};
 
 QString documentTitle() { return QStringLiteral("График платежей по кредиту"); }
-
-// ---- CSV ----
-
-QByteArray csvLine(const QStringList &fields) { return fields.join(QLatin1Char(';')).toUtf8() + "\r\n"; }
 
 // ---- xlsx ----
 
@@ -295,16 +293,16 @@ private:
 QByteArray scheduleCsv(const ScheduleReport &report)
 {
     const QChar comma(u',');
-    QByteArray out("\xEF\xBB\xBF");
+    CsvText out;
     QStringList titles;
     for (int c = 0; c < ColCount; ++c)
         titles << scheduleColumnTitle(c);
-    out += csvLine(titles);
+    out.addLine(titles);
     for (const ScheduleRow &row : report.schedule.rows) {
         QStringList fields{QString::number(row.month)};
         for (int c = 1; c < ColCount; ++c)
             fields << plainMoneyText(scheduleFigure(row, c), comma);
-        out += csvLine(fields);
+        out.addLine(fields);
     }
     const ScheduleTotals totals = scheduleTotals(report.schedule);
     QStringList fields{totalsTitle()};
@@ -312,8 +310,8 @@ QByteArray scheduleCsv(const ScheduleReport &report)
         std::int64_t figure = 0;
         fields << (scheduleTotal(totals, c, &figure) ? plainMoneyText(figure, comma) : QString());
     }
-    out += csvLine(fields);
-    return out;
+    out.addLine(fields);
+    return out.bytes();
 }
 
 QByteArray scheduleXlsx(const ScheduleReport &report)

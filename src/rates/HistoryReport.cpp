@@ -1,6 +1,7 @@
 #include "HistoryReport.h"
 
 #include "Checked.h"
+#include "Csv.h"
 #include "Numbers.h"
 
 #include <algorithm>
@@ -86,11 +87,13 @@ QString figuresLine(const std::vector<RateRecord> &records, const QString &code)
 QByteArray historyCsv(const std::vector<RateRecord> &records)
 {
     const QString comma = QStringLiteral(",");
-    QString text = QStringLiteral("Дата;Номинал;Курс;Курс за 1 единицу\r\n");
+    CsvText csv;
+    csv.addLine({QStringLiteral("Дата"), QStringLiteral("Номинал"), QStringLiteral("Курс"),
+                 QStringLiteral("Курс за 1 единицу")});
     for (const RateRecord &r : records)
-        text += shownDate(r.date) + QLatin1Char(';') + QString::number(r.nominal) + QLatin1Char(';')
-                + showAmount(r.value, comma) + QLatin1Char(';') + showAmount(r.perUnit, comma) + QStringLiteral("\r\n");
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+        csv.addLine({shownDate(r.date), QString::number(r.nominal), showAmount(r.value, comma),
+                     showAmount(r.perUnit, comma)});
+    return csv.bytes();
 }
 
 std::size_t nearestRecord(const std::vector<RateRecord> &records, const QDate &when)
