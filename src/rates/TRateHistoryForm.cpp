@@ -13,6 +13,8 @@
 
 #include <QAbstractTableModel>
 #include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -559,19 +561,24 @@ void TRateHistoryForm::pointAt(std::size_t i)
     RateHistoryReadout->setText(text);
 }
 
+QString TRateHistoryForm::askExportFile(const char *dialogName, const QString &filter, const QString &suffix)
+{
+    orvel::FileDialogRequest request;
+    request.kind = orvel::FileDialogRequest::Save;
+    request.name = QString::fromLatin1(dialogName);
+    request.filter = filter;
+    request.defaultSuffix = suffix;
+    request.fileName = QStringLiteral("%1_%2_%3.%4")
+                           .arg(m_code, m_records.front().date.toString(Qt::ISODate),
+                                m_records.back().date.toString(Qt::ISODate), suffix);
+    return orvel::runFileDialog(this, request);
+}
+
 void TRateHistoryForm::RateHistoryCsvClick()
 {
     if (m_records.empty())
         return;
-    orvel::FileDialogRequest request;
-    request.kind = orvel::FileDialogRequest::Save;
-    request.name = QStringLiteral("RateHistoryCsvDialog");
-    request.filter = QStringLiteral("Текст CSV|*.csv");
-    request.defaultSuffix = QStringLiteral("csv");
-    request.fileName = QStringLiteral("%1_%2_%3.csv")
-                           .arg(m_code, m_records.front().date.toString(Qt::ISODate),
-                                m_records.back().date.toString(Qt::ISODate));
-    const QString path = orvel::runFileDialog(this, request);
+    const QString path = askExportFile("RateHistoryCsvDialog", QStringLiteral("Текст CSV|*.csv"), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     orvel::saveFileAtomically(path, orvel::historyCsv(m_records));
@@ -581,20 +588,13 @@ void TRateHistoryForm::RateHistoryPngClick()
 {
     if (m_records.empty())
         return;
-    orvel::FileDialogRequest request;
-    request.kind = orvel::FileDialogRequest::Save;
-    request.name = QStringLiteral("RateHistoryPngDialog");
-    request.filter = QStringLiteral("Рисунок PNG|*.png");
-    request.defaultSuffix = QStringLiteral("png");
-    request.fileName = QStringLiteral("%1_%2_%3.png")
-                           .arg(m_code, m_records.front().date.toString(Qt::ISODate),
-                                m_records.back().date.toString(Qt::ISODate));
-    const QString path = orvel::runFileDialog(this, request);
+    const QString path = askExportFile("RateHistoryPngDialog", QStringLiteral("Рисунок PNG|*.png"), QStringLiteral("png"));
     if (path.isEmpty())
         return;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly) || !RateHistoryChart->grab().save(&buffer, "PNG"))
-        throw OrvelError(QStringLiteral("Cannot create file \"%1\". The picture cannot be encoded").arg(path));
+        throw OrvelError(QStringLiteral("Не удалось сохранить файл \"%1\": рисунок не удалось составить")
+                             .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
     orvel::saveFileAtomically(path, bytes);
 }

@@ -77,6 +77,8 @@ public:
     void pointAt(std::size_t i);
 
 private:
+    // The save dialog of an export, starting with "<code>_<first>_<last>.<suffix>".
+    QString askExportFile(const char *dialogName, const QString &filter, const QString &suffix);
     void clearDrawing(const QString &figures);
     void fitRateAxis();
     QString currentCode() const;
