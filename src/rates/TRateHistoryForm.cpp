@@ -13,13 +13,13 @@
 
 #include <QAbstractTableModel>
 #include <QBuffer>
-#include <QDir>
-#include <QFileInfo>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeAxis>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
