@@ -3,11 +3,11 @@
 // spreadsheet that forwards every call to a real LibreOffice Calc and notes
 // when each phase of a run ended, and the 360-month schedule export timed
 // with it.
-#include "FileDialogs.h"
-#include "LibreOfficeCalc.h"
-#include "ScheduleExport.h"
-#include "Spreadsheet.h"
-#include "TForm1.h"
+#include "office/LibreOfficeCalc.h"
+#include "office/Spreadsheet.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/ScheduleExport.h"
+#include "ui/main/TForm1.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>

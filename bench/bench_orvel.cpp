@@ -21,21 +21,21 @@
 // Run with scripts/bench.sh [runs]; or build the target bench_orvel and run
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_orvel [runs]
 #include "BenchTiming.h"
-#include "FileDialogs.h"
+#include "calc/Paths.h"
 #include "DeclarationSamples.h"
 #include "GuiTest.h"
 #include "HttpTestServer.h"
-#include "LibreOfficeCalc.h"
-#include "MaskEdit.h"
-#include "Paths.h"
-#include "RateDocument.h"
-#include "RateTable.h"
-#include "Spreadsheet.h"
-#include "Startup.h"
-#include "TcpProbe.h"
-#include "TForm1.h"
-#include "Tnds.h"
-#include "Tnull1.h"
+#include "office/LibreOfficeCalc.h"
+#include "office/Spreadsheet.h"
+#include "rates/RateDocument.h"
+#include "rates/RateTable.h"
+#include "rates/TcpProbe.h"
+#include "ui/declarations/MaskEdit.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/declarations/Tnull1.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QApplication>
 #include <QComboBox>

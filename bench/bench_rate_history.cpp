@@ -10,9 +10,9 @@
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_rate_history [runs]
 #include "HistoryFixtures.h"
 #include "HttpTestServer.h"
-#include "RateArchive.h"
-#include "RateDocument.h"
-#include "TRateHistoryForm.h"
+#include "rates/RateArchive.h"
+#include "rates/RateDocument.h"
+#include "ui/history/TRateHistoryForm.h"
 
 #include <QApplication>
 #include <QChartView>

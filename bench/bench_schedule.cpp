@@ -4,8 +4,8 @@
 //
 //   cmake --build build --target bench_schedule
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_schedule [runs]
-#include "Schedule.h"
-#include "TScheduleForm.h"
+#include "calc/Schedule.h"
+#include "ui/schedule/TScheduleForm.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -10,12 +10,12 @@
 //   cmake --build build --target bench_spreadsheet && QT_QPA_PLATFORM=offscreen build/bin/bench_spreadsheet [runs]
 #include "BenchTiming.h"
 #include "CalcTestSupport.h"
-#include "FileDialogs.h"
-#include "LibreOfficeCalc.h"
-#include "ScheduleExport.h"
-#include "Spreadsheet.h"
-#include "Startup.h"
-#include "TForm1.h"
+#include "office/LibreOfficeCalc.h"
+#include "office/Spreadsheet.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/ScheduleExport.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

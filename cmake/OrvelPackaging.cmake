@@ -18,7 +18,7 @@ set(_orvel_data ${PROJECT_SOURCE_DIR}/data)
 # The installed program looks for its data relative to its own folder
 # (orvel::programFolder()); tell it the path that follows from the install folders.
 file(RELATIVE_PATH _orvel_data_from_bin ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/orvel)
-set_property(SOURCE ${PROJECT_SOURCE_DIR}/src/app/Paths.cpp APPEND PROPERTY
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/src/calc/Paths.cpp DIRECTORY ${PROJECT_SOURCE_DIR}/src/calc APPEND PROPERTY
     COMPILE_DEFINITIONS "ORVEL_INSTALLED_DATA_DIR=\"${_orvel_data_from_bin}\"")
 
 # The release in the AppStream data and the package changelog is kept by hand.
@@ -45,7 +45,7 @@ endforeach()
 add_custom_target(orvel_packaging_files ALL DEPENDS ${_orvel_gz})
 
 install(TARGETS orvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/src/app/MacMetal.qss DESTINATION ${ORVEL_INSTALL_DATADIR})
+install(FILES ${PROJECT_SOURCE_DIR}/src/ui/MacMetal.qss DESTINATION ${ORVEL_INSTALL_DATADIR})
 install(FILES ${PROJECT_SOURCE_DIR}/shablon/nds.xls ${PROJECT_SOURCE_DIR}/shablon/upr.xls
         DESTINATION ${ORVEL_INSTALL_DATADIR}/shablon)
 install(FILES ${_orvel_data}/${ORVEL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

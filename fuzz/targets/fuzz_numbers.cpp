@@ -1,8 +1,8 @@
 // Amount and integer text as typed into the edit fields: any text either reads
 // or fails with the conversion error, and what reads shows and reads back.
+#include "calc/Numbers.h"
+#include "calc/OrvelError.h"
 #include "FuzzCheck.h"
-#include "Numbers.h"
-#include "OrvelError.h"
 
 #include <QString>
 

@@ -5,9 +5,9 @@
 // Input: the first three bytes pick the section, the key and the value from
 // small lists (so that they meet the names in the file now and then); the
 // rest is the file.
+#include "calc/OrvelError.h"
+#include "declarations/Profile.h"
 #include "FuzzCheck.h"
-#include "OrvelError.h"
-#include "Profile.h"
 
 #include <QByteArray>
 #include <QFile>

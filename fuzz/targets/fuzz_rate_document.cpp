@@ -4,9 +4,9 @@
 // reads without an error reads again from that cache to the same table.
 // The same bytes also go through the dynamics reader, which gives sound
 // records in date order or one of its messages.
+#include "calc/OrvelError.h"
 #include "FuzzCheck.h"
-#include "OrvelError.h"
-#include "RateDocument.h"
+#include "rates/RateDocument.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "AtomicFile.h"
+#include "calc/AtomicFile.h"
 
-#include "OrvelError.h"
+#include "calc/OrvelError.h"
 
 #include <QDir>
 #include <QFileInfo>

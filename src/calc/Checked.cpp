@@ -1,4 +1,4 @@
-#include "Checked.h"
+#include "calc/Checked.h"
 
 #include <cfenv>
 #include <cmath>

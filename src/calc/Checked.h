@@ -7,7 +7,7 @@
 // runs, and inspects them: division by zero, invalid operation and overflow
 // raise OrvelError with the message the error box shows; underflow and inexact
 // results pass silently. Storing to double is checked the same way.
-#include "OrvelError.h"
+#include "calc/OrvelError.h"
 
 #include <cstdint>
 

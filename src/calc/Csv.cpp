@@ -1,4 +1,4 @@
-#include "Csv.h"
+#include "calc/Csv.h"
 
 namespace orvel {
 

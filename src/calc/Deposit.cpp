@@ -1,6 +1,6 @@
-#include "Deposit.h"
+#include "calc/Deposit.h"
 
-#include "Checked.h"
+#include "calc/Checked.h"
 
 namespace orvel {
 

@@ -1,7 +1,7 @@
-#include "Keypad.h"
+#include "calc/Keypad.h"
 
-#include "Checked.h"
-#include "Numbers.h"
+#include "calc/Checked.h"
+#include "calc/Numbers.h"
 
 namespace orvel {
 

@@ -1,6 +1,6 @@
-#include "Loan.h"
+#include "calc/Loan.h"
 
-#include "Checked.h"
+#include "calc/Checked.h"
 
 namespace orvel {
 

@@ -1,4 +1,4 @@
-#include "Numbers.h"
+#include "calc/Numbers.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Number conventions shared by every calculator: reading an amount typed into
 // an edit field, showing one in a label, and reading whole numbers.
-#include "Checked.h"
+#include "calc/Checked.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "Schedule.h"
+#include "calc/Schedule.h"
 
-#include "Checked.h"
-#include "Loan.h"
+#include "calc/Checked.h"
+#include "calc/Loan.h"
 
 #include <algorithm>
 #include <cmath>

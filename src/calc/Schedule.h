@@ -20,7 +20,7 @@
 //    LowerPayment spreads the debt left over the months left of the original
 //    term (months - month): a new annuity payment, or a new principal part.
 //    A repayment in a month when no debt is left changes nothing.
-#include "OrvelError.h"
+#include "calc/OrvelError.h"
 
 #include <cstdint>
 #include <vector>

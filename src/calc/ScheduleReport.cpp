@@ -1,6 +1,6 @@
-#include "ScheduleReport.h"
+#include "calc/ScheduleReport.h"
 
-#include "Numbers.h"
+#include "calc/Numbers.h"
 
 namespace orvel {
 

@@ -2,7 +2,7 @@
 // A payment schedule as the user reads it, in the window and in every file
 // it is saved to: the inputs, the column titles, money as text, the totals
 // row and the summary. No widgets.
-#include "Schedule.h"
+#include "calc/Schedule.h"
 
 #include <QLocale>
 #include <QString>

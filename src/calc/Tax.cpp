@@ -1,6 +1,6 @@
-#include "Tax.h"
+#include "calc/Tax.h"
 
-#include "Checked.h"
+#include "calc/Checked.h"
 
 namespace orvel {
 

@@ -10,7 +10,7 @@
 // UTF-16 byte-order mark is UTF-16 (LE as Windows writes it, or BE), one that
 // starts with a UTF-8 mark is UTF-8, any other file is Windows-1251, and so is
 // a file created by a write. A file keeps its encoding and its mark.
-#include "OrvelError.h"
+#include "calc/OrvelError.h"
 
 #include <QString>
 

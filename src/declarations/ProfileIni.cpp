@@ -7,7 +7,7 @@
 // matter are converted, with iconv. A write changes the bytes of one value or
 // inserts the lines it adds; every other byte of the file stays as it was, and
 // the result replaces the file in one rename.
-#include "Profile.h"
+#include "declarations/Profile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "Conversion.h"
+#include "rates/Conversion.h"
 
-#include "Checked.h"
+#include "calc/Checked.h"
 
 namespace orvel {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Conversion through the rouble with the rates of the rate table.
-#include "RateTable.h"
+#include "rates/RateTable.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "HistoryReport.h"
+#include "rates/HistoryReport.h"
 
-#include "Checked.h"
-#include "Csv.h"
-#include "Numbers.h"
+#include "calc/Checked.h"
+#include "calc/Csv.h"
+#include "calc/Numbers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // What the history window shows of a currency's records, without widgets:
 // the figures line, the rates as text, the .csv export, and the lookups the
 // chart needs (the record nearest a point in time, the rates of a stretch).
-#include "RateDocument.h"
+#include "rates/RateDocument.h"
 
 #include <QByteArray>
 #include <QDate>

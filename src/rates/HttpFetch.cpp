@@ -1,4 +1,4 @@
-#include "HttpFetch.h"
+#include "rates/HttpFetch.h"
 
 #include <QFile>
 

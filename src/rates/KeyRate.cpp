@@ -1,6 +1,6 @@
-#include "KeyRate.h"
+#include "rates/KeyRate.h"
 
-#include "OrvelError.h"
+#include "calc/OrvelError.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "RateArchive.h"
+#include "rates/RateArchive.h"
 
-#include "OrvelError.h"
+#include "calc/OrvelError.h"
 
 #include <QFile>
 #include <QRegularExpression>

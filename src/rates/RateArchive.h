@@ -6,7 +6,7 @@
 // rate URL names it) and go through the same fetch and the same reader
 // (RateDocument.h). "cbr.xml" is never touched here: it stays the latest
 // daily document, for the next start.
-#include "RateDocument.h"
+#include "rates/RateDocument.h"
 
 #include <QDate>
 #include <QString>

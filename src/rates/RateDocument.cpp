@@ -1,9 +1,9 @@
-#include "RateDocument.h"
+#include "rates/RateDocument.h"
 
-#include "AtomicFile.h"
-#include "HttpFetch.h"
-#include "Numbers.h"
-#include "OrvelError.h"
+#include "calc/AtomicFile.h"
+#include "calc/Numbers.h"
+#include "calc/OrvelError.h"
+#include "rates/HttpFetch.h"
 
 #include <QDir>
 #include <QFile>

@@ -10,8 +10,8 @@
 //   </ValCurs>
 // The bank writes dates as dd.mm.yyyy and numbers with a decimal comma,
 // whatever the reader's locale, so both are read in that fixed form.
-#include "HttpFetch.h"
-#include "RateTable.h"
+#include "rates/HttpFetch.h"
+#include "rates/RateTable.h"
 
 #include <QDate>
 #include <QString>

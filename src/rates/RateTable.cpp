@@ -1,4 +1,4 @@
-#include "RateTable.h"
+#include "rates/RateTable.h"
 
 namespace orvel {
 

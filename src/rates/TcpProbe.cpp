@@ -1,4 +1,4 @@
-#include "TcpProbe.h"
+#include "rates/TcpProbe.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

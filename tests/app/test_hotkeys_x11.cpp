@@ -3,10 +3,10 @@
 // focus (and one that holds F5) through raw xcb connections. Keys are pressed
 // through the XTEST extension, as if typed.
 #include "GuiTest.h"
-#include "HotKeys.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "TForm2.h"
+#include "ui/HotKeys.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
+#include "ui/TForm2.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -1,17 +1,17 @@
 // The main window as a person meets it: start-up, tabs, function keys, and the
 // tax calculator with its error boxes.
 #include "AppFixture.h"
-#include "ErrorBox.h"
+#include "calc/Numbers.h"
 #include "GuiTest.h"
 #include "HttpTestServer.h"
-#include "RateTable.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "TForm2.h"
-#include "Tnds.h"
-#include "Tnull1.h"
-#include "Numbers.h"
-#include "Maker.h"
+#include "rates/RateTable.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/declarations/Tnull1.h"
+#include "ui/ErrorBox.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
+#include "ui/Maker.h"
+#include "ui/TForm2.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,9 +1,9 @@
 // The deposit power and the annuity calculation on their own, where a window
 // would show only the rounded outcome.
-#include "Checked.h"
-#include "Deposit.h"
+#include "calc/Checked.h"
+#include "calc/Deposit.h"
+#include "calc/Loan.h"
 #include "FaultOf.h"
-#include "Loan.h"
 
 #include <QTest>
 

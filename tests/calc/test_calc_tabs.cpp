@@ -1,11 +1,11 @@
 // The deposit, loan and keypad tabs of the main window as a person uses them,
 // with a comma as the regional decimal separator.
 #include "AppFixture.h"
+#include "calc/Keypad.h"
 #include "GuiTest.h"
-#include "Keypad.h"
 #include "RecordingSpreadsheet.h"
-#include "Startup.h"
-#include "TForm1.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QDir>
 #include <QLabel>

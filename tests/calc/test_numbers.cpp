@@ -1,6 +1,6 @@
 // Amount text, integer text, hundredths rounding and the checked arithmetic.
-#include "Checked.h"
-#include "Numbers.h"
+#include "calc/Checked.h"
+#include "calc/Numbers.h"
 
 #include <QTest>
 

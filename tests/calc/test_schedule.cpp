@@ -1,8 +1,8 @@
 // The loan payment schedule on its own: whole schedules worked out by hand
 // (exact fractions, nearest kopeck with ties to even), early repayments in
 // both modes, and every input the schedule refuses.
-#include "Checked.h"
-#include "Schedule.h"
+#include "calc/Checked.h"
+#include "calc/Schedule.h"
 
 #include "FaultOf.h"
 

@@ -1,11 +1,11 @@
 // The payment schedule's texts and files on their own: money as text, the
 // CSV bytes, the workbook read back by openpyxl, the PDF read back by
 // pdftotext, and stores that fail without leaving anything behind.
-#include "AtomicFile.h"
+#include "calc/AtomicFile.h"
+#include "calc/ScheduleReport.h"
 #include "FaultTools.h"
-#include "ScheduleChart.h"
-#include "ScheduleFiles.h"
-#include "ScheduleReport.h"
+#include "ui/schedule/ScheduleChart.h"
+#include "ui/schedule/ScheduleFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,13 +3,13 @@
 // saving and printing answered by the dialog hooks.
 #include "AppFixture.h"
 #include "FaultTools.h"
-#include "FileDialogs.h"
 #include "GuiTest.h"
-#include "PrintDialog.h"
-#include "ScheduleChart.h"
-#include "ScheduleModel.h"
-#include "TForm1.h"
-#include "TScheduleForm.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/TForm1.h"
+#include "ui/PrintDialog.h"
+#include "ui/schedule/ScheduleChart.h"
+#include "ui/schedule/ScheduleModel.h"
+#include "ui/schedule/TScheduleForm.h"
 
 #include <QAction>
 #include <QBarSet>

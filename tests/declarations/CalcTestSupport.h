@@ -3,8 +3,8 @@
 // workbooks written as flat OpenDocument files, the office processes this
 // program has started, the office of a run kept for reading it back, and
 // writes the office refuses.
-#include "LibreOfficeCalc.h"
-#include "Spreadsheet.h"
+#include "office/LibreOfficeCalc.h"
+#include "office/Spreadsheet.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,10 +2,10 @@
 // What the declaration window tests share: a program folder with dummy
 // templates, a working folder, answers for the file dialogs, and the
 // recording spreadsheet application.
-#include "FileDialogs.h"
+#include "calc/Paths.h"
 #include "GuiTest.h"
-#include "Paths.h"
 #include "RecordingSpreadsheet.h"
+#include "ui/FileDialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The declaration chooser on the tax tab: the list, the rate it sets, and
 // the declaration windows it opens after a fresh tax calculation.
 #include "GuiTest.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "Tnds.h"
-#include "Tnull1.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/declarations/Tnull1.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,17 +1,17 @@
 // Both declarations filled by a real LibreOffice Calc from the templates that
 // ship beside the program, and read back.
+#include "calc/Paths.h"
 #include "CalcTestSupport.h"
-#include "FileDialogs.h"
-#include "Spreadsheet.h"
 #include "DeclarationSamples.h"
 #include "GuiTest.h"
-#include "LibreOfficeCalc.h"
-#include "MaskEdit.h"
-#include "Paths.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "Tnds.h"
-#include "Tnull1.h"
+#include "office/LibreOfficeCalc.h"
+#include "office/Spreadsheet.h"
+#include "ui/declarations/MaskEdit.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/declarations/Tnull1.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QComboBox>
 #include <QFileInfo>

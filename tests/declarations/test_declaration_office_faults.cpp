@@ -1,16 +1,16 @@
 // The VAT declaration when the spreadsheet application fails under it: the
 // user reads what went wrong, the copied template stays where it was asked
 // for, and no office process outlives the window.
+#include "calc/Paths.h"
 #include "CalcTestSupport.h"
-#include "DeclarationRun.h"
-#include "FileDialogs.h"
 #include "GuiTest.h"
-#include "LibreOfficeCalc.h"
-#include "MaskEdit.h"
-#include "Paths.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "Tnds.h"
+#include "office/LibreOfficeCalc.h"
+#include "ui/declarations/DeclarationRun.h"
+#include "ui/declarations/MaskEdit.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,11 +1,11 @@
 // Declaration profiles of both windows: saving the identification fields,
 // opening them again, and opening one window's profile in the other.
 #include "DeclarationFixture.h"
-#include "MaskEdit.h"
-#include "Profile.h"
-#include "Startup.h"
-#include "Tnds.h"
-#include "Tnull1.h"
+#include "declarations/Profile.h"
+#include "ui/declarations/MaskEdit.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/declarations/Tnull1.h"
+#include "ui/main/Startup.h"
 
 #include <QComboBox>
 #include <QFileDialog>

@@ -2,7 +2,7 @@
 // merging, workbooks opened, saved and closed, and the office process ending
 // with the application object.
 #include "CalcTestSupport.h"
-#include "LibreOfficeCalc.h"
+#include "office/LibreOfficeCalc.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // Masked fields: the mask rule as plain functions, and the field as a person
 // types into it.
 #include "GuiTest.h"
-#include "MaskEdit.h"
+#include "ui/declarations/MaskEdit.h"
 
 #include <QClipboard>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 // The one pass over a range that stands for a series of Replace calls: what
 // it writes, and when it leaves the calls to go one by one.
-#include "PlaceholderPass.h"
+#include "office/PlaceholderPass.h"
 
 #include <QTest>
 

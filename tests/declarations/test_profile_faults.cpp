@@ -4,9 +4,9 @@
 // (read-only file or folder, missing folder, a folder at the path, a file size
 // limit) and the big and broken files are in test_profile_ini; here are the
 // ones the system itself brings about.
-#include "ErrorBox.h"
+#include "declarations/Profile.h"
 #include "FaultTools.h"
-#include "Profile.h"
+#include "ui/ErrorBox.h"
 
 #include <QDir>
 #include <QElapsedTimer>

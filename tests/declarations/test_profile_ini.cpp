@@ -1,7 +1,7 @@
 // The declaration profile file: reading and writing one value at a time,
 // keeping the rest of the file byte for byte, the three encodings, failures of
 // the file system, and big or broken files.
-#include "Profile.h"
+#include "declarations/Profile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The loan payment schedule as the spreadsheet application receives it: the
 // whole transcript of an export, and where each failure stops it.
-#include "FileDialogs.h"
 #include "GuiTest.h"
 #include "RecordingSpreadsheet.h"
-#include "ScheduleExport.h"
-#include "Startup.h"
-#include "TForm1.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/ScheduleExport.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,13 +1,13 @@
 // The loan payment schedule built in a real LibreOffice Calc, saved and read
 // back; the failures that stop the export after the office has started.
+#include "calc/Schedule.h"
 #include "CalcTestSupport.h"
-#include "FileDialogs.h"
 #include "GuiTest.h"
-#include "LibreOfficeCalc.h"
-#include "Schedule.h"
-#include "ScheduleExport.h"
-#include "Startup.h"
-#include "TForm1.h"
+#include "office/LibreOfficeCalc.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/ScheduleExport.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QFileDialog>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // When a spare office is started, handed out and ended, with a maker that
 // only notes what it is asked to do.
-#include "SpareOffice.h"
+#include "office/SpareOffice.h"
 
 #include "RecordingSpreadsheet.h"
 

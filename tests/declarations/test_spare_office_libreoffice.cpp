@@ -2,16 +2,16 @@
 // and the loan tab start and end it, and no office of ours survives the
 // program however it ends. The cases that end the program run this test
 // program again as a child (ORVEL_SPARE_CHILD says which case).
+#include "calc/Paths.h"
 #include "CalcTestSupport.h"
 #include "DeclarationSamples.h"
-#include "FileDialogs.h"
 #include "GuiTest.h"
-#include "LibreOfficeCalc.h"
-#include "Paths.h"
-#include "Spreadsheet.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "Tnds.h"
+#include "office/LibreOfficeCalc.h"
+#include "office/Spreadsheet.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/FileDialogs.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,11 +1,11 @@
 // The VAT declaration window: its fields, the amounts it takes from the tax
 // tab, and the declaration run as the spreadsheet application sees it.
-#include "DeclarationSamples.h"
 #include "DeclarationFixture.h"
-#include "MaskEdit.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "Tnds.h"
+#include "DeclarationSamples.h"
+#include "ui/declarations/MaskEdit.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QComboBox>
 #include <QDesktopServices>

@@ -1,9 +1,9 @@
 // The simplified declaration window: its fields and the declaration run as
 // the spreadsheet application sees it.
 #include "DeclarationFixture.h"
-#include "MaskEdit.h"
-#include "Startup.h"
-#include "Tnull1.h"
+#include "ui/declarations/MaskEdit.h"
+#include "ui/declarations/Tnull1.h"
+#include "ui/main/Startup.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

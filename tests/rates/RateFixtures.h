@@ -1,7 +1,7 @@
 #pragma once
 // The rate document fixtures (windows-1251, as the bank serves them) and
 // small helpers to compare rate tables.
-#include "RateTable.h"
+#include "rates/RateTable.h"
 
 #include <QFile>
 #include <QString>

@@ -2,14 +2,14 @@
 // the cache, the lists, the date line, and conversion through the rouble.
 // Every test runs in its own working directory (the cache is relative to it),
 // against a server and a closed port on 127.0.0.1.
+#include "calc/OrvelError.h"
 #include "GuiTest.h"
 #include "HttpTestServer.h"
-#include "OrvelError.h"
-#include "RateDocument.h"
 #include "RateFixtures.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "TcpProbe.h"
+#include "rates/RateDocument.h"
+#include "rates/TcpProbe.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -3,17 +3,17 @@
 // lives in a temporary XDG_CACHE_HOME, and each test has its own working
 // directory (for cbr.xml). With ORVEL_SHOT_DIR set, the tests that show a
 // converted past rate and a drawn chart leave pictures of them there.
-#include "FileDialogs.h"
+#include "calc/OrvelError.h"
 #include "GuiTest.h"
 #include "HistoryFixtures.h"
 #include "HttpTestServer.h"
-#include "OrvelError.h"
-#include "RateArchive.h"
-#include "RateDocument.h"
 #include "RateFixtures.h"
-#include "Startup.h"
-#include "TForm1.h"
-#include "TRateHistoryForm.h"
+#include "rates/RateArchive.h"
+#include "rates/RateDocument.h"
+#include "ui/FileDialogs.h"
+#include "ui/history/TRateHistoryForm.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QChartView>
 #include <QComboBox>

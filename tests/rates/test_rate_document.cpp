@@ -1,11 +1,11 @@
 // Reading the daily rate document into the rate table, the rate cache it
 // leaves behind, and fetching the document over HTTP.
+#include "calc/OrvelError.h"
 #include "GuiTest.h"
-#include "HttpFetch.h"
 #include "HttpTestServer.h"
-#include "OrvelError.h"
-#include "RateDocument.h"
 #include "RateFixtures.h"
+#include "rates/HttpFetch.h"
+#include "rates/RateDocument.h"
 
 #include <QDir>
 #include <QTemporaryDir>

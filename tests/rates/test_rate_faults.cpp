@@ -2,14 +2,14 @@
 // (or at start-up): what the box says, and what stays in the table and in the
 // cache "cbr.xml". Each test runs in its own working directory against a
 // server on 127.0.0.1.
+#include "calc/OrvelError.h"
 #include "FaultTools.h"
 #include "GuiTest.h"
 #include "HttpTestServer.h"
-#include "OrvelError.h"
-#include "RateDocument.h"
 #include "RateFixtures.h"
-#include "Startup.h"
-#include "TForm1.h"
+#include "rates/RateDocument.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QComboBox>
 #include <QDir>

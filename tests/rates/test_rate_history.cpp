@@ -1,14 +1,14 @@
 // Rates on a chosen date and a currency's history, without windows: the
 // requests, the cache folder, the dynamics document and what is shown of it.
 // The bank is a server on 127.0.0.1; "today" is fixed per test.
+#include "calc/OrvelError.h"
 #include "GuiTest.h"
 #include "HistoryFixtures.h"
-#include "HistoryReport.h"
 #include "HttpTestServer.h"
-#include "OrvelError.h"
-#include "RateArchive.h"
-#include "RateDocument.h"
 #include "RateFixtures.h"
+#include "rates/HistoryReport.h"
+#include "rates/RateArchive.h"
+#include "rates/RateDocument.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -4,11 +4,11 @@
 // every certificate as it does against the system's store.
 #include "GuiTest.h"
 #include "HttpTestServer.h"
-#include "RateDocument.h"
 #include "RateFixtures.h"
-#include "Startup.h"
-#include "TForm1.h"
+#include "rates/RateDocument.h"
 #include "TestCertificates.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QComboBox>
 #include <QDir>

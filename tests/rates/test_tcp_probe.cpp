@@ -1,7 +1,7 @@
 // The connectivity probe's states: open, connected, a new attempt on the same
 // socket after a failure, the time limit, and closing.
 #include "HttpTestServer.h"
-#include "TcpProbe.h"
+#include "rates/TcpProbe.h"
 
 #include <QElapsedTimer>
 #include <QTest>

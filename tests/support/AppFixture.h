@@ -1,8 +1,8 @@
 #pragma once
 // The program's windows as the program creates them, started in a fresh
 // working directory (so no cbr.xml is there unless the test puts one).
-#include "Startup.h"
-#include "TForm1.h"
+#include "ui/main/Startup.h"
+#include "ui/main/TForm1.h"
 
 #include <QDir>
 #include <QTemporaryDir>

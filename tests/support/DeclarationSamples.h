@@ -2,9 +2,9 @@
 // Sample identification data, as a person would type it into the VAT
 // declaration window, shared by the window tests, the end-to-end test with a
 // real office and the benchmark.
-#include "MaskEdit.h"
-#include "Tnds.h"
-#include "Tnull1.h"
+#include "ui/declarations/MaskEdit.h"
+#include "ui/declarations/Tnds.h"
+#include "ui/declarations/Tnull1.h"
 
 #include <QCheckBox>
 #include <QComboBox>

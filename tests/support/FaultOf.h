@@ -1,6 +1,6 @@
 #pragma once
 // The message of the OrvelError a call throws, or empty when it returns.
-#include "OrvelError.h"
+#include "calc/OrvelError.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // line of a transcript, written the way the automation member path reads, so
 // a test compares the whole sequence with one reviewed list. A call can be
 // made to fail, to see what the caller did before and after the error.
-#include "Spreadsheet.h"
+#include "office/Spreadsheet.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -1,0 +1,110 @@
+#pragma once
+// The payment schedule window, opened from the loan tab: the schedule of
+// the tab's loan as a table and a chart, the early repayments the user plans
+// (table and chart follow as they type), the totals and what the early
+// repayments save, saving as .xlsx, .csv or .pdf, and printing.
+//
+// A modeless window of the main window; closing it only hides it, and the
+// early repayments typed stay for the next opening.
+#include "calc/ScheduleReport.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QAction;
+class QChartView;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QGridLayout;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+class QToolButton;
+class TForm1;
+
+namespace orvel {
+class ScheduleChart;
+class ScheduleModel;
+class ScheduleTotalsModel;
+} // namespace orvel
+
+class TScheduleForm : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TScheduleForm(QWidget *parent = nullptr);
+
+    // Shows the schedule of this loan with the early repayments in the
+    // editor. A loan the schedule refuses throws OrvelError and the window
+    // keeps what it showed.
+    void setLoan(double amount, double rate, int months, orvel::Repayment kind);
+    const orvel::ScheduleReport &report() const { return m_report; }
+
+    QLabel *ScheduleInputs = nullptr;
+    QTableView *ScheduleTable = nullptr;
+    QTableView *ScheduleTotals = nullptr;
+    QLabel *ScheduleSummary = nullptr;
+    QLabel *ScheduleStatus = nullptr; // what the last save did
+    QChartView *ScheduleChartView = nullptr;
+    QPushButton *EarlyAdd = nullptr;
+    QPushButton *ScheduleSave = nullptr;
+    QAction *ScheduleSaveXlsx = nullptr, *ScheduleSaveCsv = nullptr, *ScheduleSavePdf = nullptr;
+    QPushButton *SchedulePrint = nullptr;
+    QPushButton *ScheduleClose = nullptr;
+
+    orvel::ScheduleChart *chart() const { return m_chart; }
+    orvel::ScheduleModel *model() const { return m_model; }
+
+    // One row of the early repayments editor; its controls are named
+    // EarlyMonthN, EarlyAmountN, EarlyModeN, EarlyRemoveN and EarlyStateN,
+    // N counting from 1 in the order shown.
+    struct EarlyRow {
+        QSpinBox *month;
+        QLineEdit *amount;
+        QComboBox *mode;
+        QToolButton *remove;
+        QLabel *state;
+    };
+    int earlyCount() const { return int(m_early.size()); }
+
+    // ---- handlers ----
+    void EarlyAddClick();
+    void EarlyRemoveClick(int index);
+    void EarlyChange(); // any field of the editor
+    void ScheduleSaveXlsxClick();
+    void ScheduleSaveCsvClick();
+    void ScheduleSavePdfClick();
+    void SchedulePrintClick();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void alignTotals();
+    enum class Format { Xlsx, Csv, Pdf };
+    void saveAs(Format format);
+    void recompute();
+    void layOutEarlyRows();
+    void paintChart(QPainter &painter, const QRectF &target) const;
+
+    orvel::LoanTerms m_loan{};
+    bool m_hasLoan = false;
+    orvel::ScheduleReport m_report{};
+    std::vector<EarlyRow> m_early;
+    QWidget *m_earlyRows = nullptr;
+    QGridLayout *m_earlyGrid = nullptr;
+    std::vector<QLabel *> m_earlyTitles;
+    QLabel *m_earlyHint = nullptr;
+    orvel::ScheduleChart *m_chart = nullptr;
+    orvel::ScheduleModel *m_model = nullptr;
+    orvel::ScheduleTotalsModel *m_totals = nullptr;
+};
+
+namespace orvel {
+// "График платежей…" on the loan tab: reads the amount, rate and term from
+// Edit7, Edit8 and Edit9 (amount text) and the kind from RadioButton7 /
+// RadioButton8, and shows the schedule window (created on first use).
+void openScheduleWindow(TForm1 &form);
+} // namespace orvel
