@@ -8,14 +8,13 @@
 #include "ui/ErrorBox.h"
 #include "ui/main/TForm1.h"
 #include "ui/OverrideCursor.h"
+#include "ui/TypedKeyFilter.h"
 #include "ui/Widgets.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -38,53 +37,6 @@ public:
 
 private:
     QComboBox *m_box;
-};
-
-// Whether a key types its text into a line edit, by the rule the line edit
-// itself applies: Ctrl and Ctrl+Shift are shortcuts, and text that starts with
-// a control character (Backspace, Delete, Return, Escape, Ctrl+letter on X11)
-// edits or does nothing, but types nothing.
-bool typesText(const QKeyEvent &key)
-{
-    const QString text = key.text();
-    if (text.isEmpty())
-        return false;
-    const QChar c = text.front();
-    if (c.category() == QChar::Other_Format)
-        return true;
-    const Qt::KeyboardModifiers mods = key.modifiers();
-    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
-        return false;
-    return c.isPrint() || c.category() == QChar::Other_PrivateUse
-           || (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
-}
-
-// Runs every typed character of the amount field through the window's key
-// filter. Keys that type nothing (arrows, Backspace, Delete, Tab, shortcuts)
-// edit as usual.
-class TypedKeyFilter : public QObject {
-public:
-    TypedKeyFilter(TForm1 *form, QObject *parent) : QObject(parent), m_form(form) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        QString typed;
-        if (event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            if (typesText(*key))
-                typed = key->text();
-        } else if (event->type() == QEvent::InputMethod) {
-            typed = static_cast<QInputMethodEvent *>(event)->commitString();
-        }
-        for (const QChar c : typed)
-            if (!m_form->Edit10KeyPress(c))
-                return true; // discarded
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    TForm1 *m_form;
 };
 
 void copyItems(QComboBox *from, QComboBox *to)
@@ -138,7 +90,7 @@ void TForm1::buildConverterTab()
     buildRateDateRow(grid, 6);
     grid->setRowStretch(7, 1);
 
-    Edit10->installEventFilter(new TypedKeyFilter(this, Edit10));
+    new orvel::TypedKeyFilter([this](QChar c) { return Edit10KeyPress(c); }, Edit10);
     orvel::onEvent(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
 
     TTCPClient = std::make_unique<orvel::TcpProbe>();

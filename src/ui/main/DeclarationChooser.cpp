@@ -1,6 +1,7 @@
 // The declaration chooser on the tax tab: group "Декларация".
 #include "ui/ErrorBox.h"
 #include "ui/main/TForm1.h"
+#include "ui/ShowInFront.h"
 #include "ui/Widgets.h"
 
 #include <QComboBox>
@@ -68,7 +69,5 @@ void TForm1::Button28Click()
     if (!window)
         return;
     // Modeless; a window already visible only comes to the front.
-    window->show();
-    window->raise();
-    window->activateWindow();
+    orvel::showInFront(window);
 }

@@ -8,6 +8,7 @@
 #include "ui/history/TRateHistoryForm.h"
 #include "ui/main/TForm1.h"
 #include "ui/OverrideCursor.h"
+#include "ui/ShowInFront.h"
 #include "ui/Widgets.h"
 
 #include <QComboBox>
@@ -132,8 +133,6 @@ void TForm1::RateHistoryButtonClick()
         rateHistoryWindow = new TRateHistoryForm(this);
     rateHistoryWindow->bankSite = orvel::bankSite(rateUrl);
     rateHistoryWindow->setCurrencies(table);
-    rateHistoryWindow->show();
-    rateHistoryWindow->raise();
-    rateHistoryWindow->activateWindow();
+    orvel::showInFront(rateHistoryWindow);
     rateHistoryWindow->showCurrency(id);
 }

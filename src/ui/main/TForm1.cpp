@@ -8,6 +8,7 @@
 #include "ui/LinkLabel.h"
 #include "ui/Links.h"
 #include "ui/Maker.h"
+#include "ui/ShowInFront.h"
 
 #include <QAction>
 #include <QApplication>
@@ -177,9 +178,7 @@ void TForm1::N2Click()
 {
     if (!aboutWindow)
         return;
-    aboutWindow->show();
-    aboutWindow->raise();
-    aboutWindow->activateWindow();
+    orvel::showInFront(aboutWindow);
 }
 
 void TForm1::N3Click() { close(); }

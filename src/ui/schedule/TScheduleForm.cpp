@@ -5,10 +5,12 @@
 #include "ui/ErrorBox.h"
 #include "ui/FileDialogs.h"
 #include "ui/main/TForm1.h"
+#include "ui/OverrideCursor.h"
 #include "ui/PrintDialog.h"
 #include "ui/schedule/ScheduleChart.h"
 #include "ui/schedule/ScheduleFiles.h"
 #include "ui/schedule/ScheduleModel.h"
+#include "ui/ShowInFront.h"
 #include "ui/Widgets.h"
 
 #include <QAction>
@@ -42,12 +44,6 @@
 using orvel::named;
 
 namespace {
-
-// The wait cursor while a file is made; restored however the work ends.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QString notePalette(bool error) { return error ? QStringLiteral("color: #b00020;") : QStringLiteral("color: #606060;"); }
 
@@ -424,7 +420,7 @@ void TScheduleForm::saveAs(Format format)
     if (path.isEmpty())
         return;
     ScheduleStatus->clear();
-    WaitCursor wait;
+    const orvel::OverrideCursor wait(Qt::WaitCursor);
     QByteArray bytes;
     switch (format) {
     case Format::Xlsx: bytes = orvel::scheduleXlsx(m_report); break;
@@ -453,7 +449,7 @@ void TScheduleForm::SchedulePrintClick()
                                       QPageLayout::Millimeter));
     if (!orvel::runPrintDialog(this, printer))
         return;
-    WaitCursor wait;
+    const orvel::OverrideCursor wait(Qt::WaitCursor);
     orvel::paintScheduleDocument(printer, m_report, QLocale(),
                                  [this](QPainter &p, const QRectF &r) { paintChart(p, r); });
 }
@@ -472,9 +468,7 @@ void openScheduleWindow(TForm1 &form)
     if (!window)
         window = new TScheduleForm(&form);
     window->setLoan(amount, rate, months, kind);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    orvel::showInFront(window);
 }
 
 } // namespace orvel
