@@ -89,15 +89,20 @@ DepositTerms yearAcross(Capitalization c, Payout p = Payout::AtEnd)
 class TestDepositSchedule : public QObject {
     Q_OBJECT
 
-private slots:
-    void schedules_data()
+    static void scheduleColumns()
     {
         QTest::addColumn<DepositTerms>("deposit");
         QTest::addColumn<QString>("expected"); // every row, as rowsOf() writes them
         QTest::addColumn<qint64>("totalInterest");
         QTest::addColumn<qint64>("paidOut");
         QTest::addColumn<qint64>("finalBalance");
+    }
 
+private slots:
+    // Each way of crediting over one year.
+    void capitalizations_data()
+    {
+        scheduleColumns();
         // 10^7 × 0.1 × (183/366 + 182/365) = 998 630.137
         QTest::newRow("none, at the end") << yearAcross(None) << R"(
             02.07.2024 01.07.2025 365 10000000 998630 0 998630 0 10000000)"
@@ -140,7 +145,13 @@ private slots:
             02.01.2025 01.04.2025 90 10509058 259127 259127 0 0 10768185
             02.04.2025 01.07.2025 91 10768185 268467 268467 0 0 11036652)"
                                    << qint64(1036652) << qint64(0) << qint64(11036652);
+    }
 
+    void capitalizations() { schedules(); }
+
+    void schedules_data()
+    {
+        scheduleColumns();
         // Opened on the 31st: the month's last day where the month is shorter,
         // the 31st again where it is not.
         QTest::newRow("31 January, monthly") << terms(10'000'000, 12, "31.01.2024", "30.06.2024", Monthly) << R"(
