@@ -4,7 +4,7 @@
 
 namespace orvel {
 
-DepositResult simpleInterest(double amount, double rate, double days, double year)
+DepositInterest simpleInterest(double amount, double rate, double days, double year)
 {
     const X p = amount;
     const double balance = (p * rate * days / year / 100.0L + p).stored();
@@ -12,7 +12,7 @@ DepositResult simpleInterest(double amount, double rate, double days, double yea
     return {roundHundredths(balance), roundHundredths(interest)};
 }
 
-DepositResult compoundInterest(double amount, double rate, double days, double periods, double year)
+DepositInterest compoundInterest(double amount, double rate, double days, double periods, double year)
 {
     const double g = (X(rate) * days / year / 100.0L + 1.0L).stored();
     const X f = power(g, periods);

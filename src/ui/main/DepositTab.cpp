@@ -88,7 +88,7 @@ void TForm1::Button2Click()
     const double days = orvel::readAmount(Edit5->text());
     const double periods = orvel::readAmount(Edit6->text());
     const double year = orvel::yearLength(RadioButton6->isChecked());
-    const orvel::DepositResult res = RadioButton3->isChecked()
+    const orvel::DepositInterest res = RadioButton3->isChecked()
                                          ? orvel::simpleInterest(amount, rate, days, year)
                                          : orvel::compoundInterest(amount, rate, days, periods, year);
     Label11->setText(QStringLiteral("Вклад+проценты: ") + orvel::showAmount(res.balance)
