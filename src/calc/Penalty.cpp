@@ -164,24 +164,25 @@ std::vector<Day> boundaries(Day first, Day last, Day due, const std::vector<Bala
 // half-kopeck the exact one does not reach.
 std::int64_t rowAmount(std::int64_t base, std::int64_t rateHundredths, int days, int denominator)
 {
-    const X product = X(ext(base)) * X(ext(rateHundredths)) * X(ext(days));
-    return roundWhole((product / X(10000.0L * denominator)).value());
+    // Positive whole numbers below 10^13, 10^4, 10^6 and 10^7: neither the
+    // products nor the quotient can overflow or fault, so they need no checks.
+    const ext product = ext(base) * ext(rateHundredths) * ext(days);
+    return roundWhole(product / (10000.0L * denominator));
 }
 
-QString formulaText(const PenaltyRow &r)
+QString formulaText(const PenaltyRow &r, const QLocale &locale)
 {
-    const QLocale locale;
-    return QStringLiteral("%1 × %2 % × %3 / %4")
-        .arg(moneyText(r.base, locale), locale.toString(r.rate, 'f', 2))
-        .arg(r.days)
-        .arg(r.shareDenominator);
+    return moneyText(r.base, locale) + QStringLiteral(" × ") + locale.toString(r.rate, 'f', 2)
+           + QStringLiteral(" % × ") + QString::number(r.days) + QStringLiteral(" / ")
+           + QString::number(r.shareDenominator);
 }
 
 // One debt's rows, day run by day run.
 class DebtWalk {
 public:
-    DebtWalk(int index, const PenaltyTerms &t, const KeyRateHistory &h, const RateDays &rates, PenaltyResult &out)
-        : m_index(index), m_terms(t), m_history(h), m_rates(rates), m_out(out), m_debt(t.debts[index])
+    DebtWalk(int index, const PenaltyTerms &t, const KeyRateHistory &h, const RateDays &rates, const QLocale &locale,
+             PenaltyResult &out)
+        : m_index(index), m_terms(t), m_history(h), m_rates(rates), m_locale(locale), m_out(out), m_debt(t.debts[index])
     {
     }
 
@@ -195,6 +196,7 @@ private:
     const PenaltyTerms &m_terms;
     const KeyRateHistory &m_history;
     const RateDays &m_rates;
+    const QLocale &m_locale;
     PenaltyResult &m_out;
     const Debt &m_debt;
     std::optional<PenaltyRow> m_row; // the run being gathered
@@ -259,8 +261,8 @@ void DebtWalk::closeRow()
         return;
     PenaltyRow r = std::move(*m_row);
     m_row.reset();
-    r.amount = rowAmount(r.base, roundWhole(xmul(r.rate, 100)), r.days, r.shareDenominator);
-    r.formula = formulaText(r);
+    r.amount = rowAmount(r.base, roundWhole(ext(r.rate) * 100), r.days, r.shareDenominator);
+    r.formula = formulaText(r, m_locale);
     if (penaltylaw::cappedByDebt(m_terms.kind) && r.amount >= m_debt.kopecks - m_accrued) {
         if (r.amount > m_debt.kopecks - m_accrued) {
             r.amount = m_debt.kopecks - m_accrued;
@@ -303,9 +305,13 @@ PenaltyResult penalties(const PenaltyTerms &terms, const KeyRateHistory &keyRate
     checkTerms(terms);
     const Allocation paid = allocate(terms);
     const RateDays rates = rateDays(keyRate);
+    // The formulas are in the user's locale, resolved once by name: the
+    // system locale itself answers each number it formats through a locked
+    // query, which would cost more than the whole calculation.
+    const QLocale locale(QLocale().name());
     PenaltyResult out{{}, std::vector<std::int64_t>(terms.debts.size(), 0), 0, 0, paid.overpaid};
     for (std::size_t i = 0; i < terms.debts.size(); ++i)
-        DebtWalk(int(i), terms, keyRate, rates, out).run(paid.changes[i]);
+        DebtWalk(int(i), terms, keyRate, rates, locale, out).run(paid.changes[i]);
     // At most 10^4 debts of at most 10^13 kopecks: 10^17. The tax penalties
     // stop at the debts; the interest of art. 395, at a rate of at most 100 %
     // a year (the bank's answers are read no higher) from 2016, stays below
