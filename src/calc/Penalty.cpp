@@ -146,7 +146,11 @@ std::vector<Day> boundaries(Day first, Day last, Day due, const std::vector<Bala
     b.insert(b.end(), rates.from.begin(), rates.from.end());
     for (const BalanceChange &c : changes)
         b.push_back(c.from);
-    for (int y = QDate::fromJulianDay(first).year() + 1; y <= QDate::fromJulianDay(last).year(); ++y)
+    // New years only where a row may be: from 2016 to the first day the rate
+    // is not known (a day beyond it that accrues is refused anyway).
+    const Day horizon = h.knownUntil.isValid() ? std::min(last, dayOf(h.knownUntil) + 1) : first;
+    const int firstYear = std::max(QDate::fromJulianDay(first).year() + 1, penaltylaw::kFirstDay.year());
+    for (int y = firstYear; y <= QDate::fromJulianDay(horizon).year(); ++y)
         b.push_back(dayOf(QDate(y, 1, 1)));
     b.erase(std::remove_if(b.begin(), b.end(), [&](Day d) { return d <= first || d > last + 1; }), b.end());
     std::sort(b.begin(), b.end());
@@ -164,8 +168,10 @@ std::vector<Day> boundaries(Day first, Day last, Day due, const std::vector<Bala
 // half-kopeck the exact one does not reach.
 std::int64_t rowAmount(std::int64_t base, std::int64_t rateHundredths, int days, int denominator)
 {
-    // Positive whole numbers below 10^13, 10^4, 10^6 and 10^7: neither the
-    // products nor the quotient can overflow or fault, so they need no checks.
+    // Whole numbers of at most 10^13 kopecks, 10^4 hundredths (100 %, the
+    // most the bank's answers are read with), some thousand days and 3.66 *
+    // 10^6: neither the products nor the quotient can overflow or fault, so
+    // they need no checks (roundWhole still refuses anything not finite).
     const ext product = ext(base) * ext(rateHundredths) * ext(days);
     return roundWhole(product / (10000.0L * denominator));
 }

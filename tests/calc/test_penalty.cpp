@@ -441,6 +441,11 @@ private slots:
               "Долг 2: расчет возможен с 01.01.2016");
         fault("a day after the rate is known", terms(P, {{100, "31.01.2026"}}, {}, "21.03.2026"),
               "Ключевая ставка известна по 20.03.2026");
+        PenaltyTerms far = terms(C, {{100, "31.01.2026"}}, {}, "20.03.2026");
+        far.until = QDate(1000000, 1, 1);
+        fault("a day counted to a million years on", far, "Ключевая ставка известна по 20.03.2026");
+        far.debts.insert(far.debts.begin(), {100, QDate(-1000000, 1, 1)});
+        fault("due a million years ago", far, "Долг 1: расчет возможен с 01.01.2016");
         fault("the moratorium does not hide an unknown rate",
               terms(C, {{100, "31.01.2026"}}, {{"10.02.2026", 50}}, "21.03.2026", true),
               "Ключевая ставка известна по 20.03.2026");
