@@ -1,4 +1,4 @@
-#include "KeyRate.h"
+#include "rates/KeyRate.h"
 
 #include "calc/Numbers.h"
 #include "calc/OrvelError.h"
@@ -27,10 +27,15 @@ OrvelError answerError(const QString &what)
     return OrvelError(QStringLiteral("Ответ банка о ключевой ставке: ") + what);
 }
 
-// One KR row as the bank wrote it, for the messages.
+// One KR row as the bank wrote it, for the messages (a long text cut short,
+// so that a broken answer cannot fill the error box).
 struct RawRow {
     QString dt, rate;
-    QString quoted() const { return QStringLiteral("«%1»").arg((dt + QLatin1Char(' ') + rate).trimmed()); }
+    QString quoted() const
+    {
+        const auto clip = [](const QString &t) { return t.size() > 40 ? t.left(40) + QStringLiteral("…") : t; };
+        return QStringLiteral("«%1»").arg((clip(dt) + QLatin1Char(' ') + clip(rate)).trimmed());
+    }
 };
 
 struct DayRate {
@@ -81,8 +86,10 @@ const xmlNode *soapBody(const xmlDoc *doc)
     if (const xmlNode *fault = childElement(body, soap, "Fault")) {
         const xmlNode *why = childElement(fault, nullptr, "faultstring");
         xmlChar *text = xmlNodeGetContent(why ? why : fault);
-        const QString message = fromXml(text).simplified();
+        QString message = fromXml(text).simplified();
         xmlFree(text);
+        if (message.isEmpty())
+            message = QStringLiteral("ошибка SOAP без описания");
         throw OrvelError(QStringLiteral("Банк не дал ключевую ставку: %1").arg(message));
     }
     return body;
