@@ -3,6 +3,7 @@
 #include "calc/AtomicFile.h"
 #include "calc/Numbers.h"
 #include "calc/OrvelError.h"
+#include "rates/BankXml.h"
 #include "rates/HttpFetch.h"
 
 #include <QDir>
@@ -20,26 +21,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace orvel {
 
 namespace {
-
-struct DocDeleter {
-    void operator()(xmlDoc *d) const { xmlFreeDoc(d); }
-};
-using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
-
-struct ParserDeleter {
-    void operator()(xmlParserCtxt *c) const { xmlFreeParserCtxt(c); }
-};
-using ParserPtr = std::unique_ptr<xmlParserCtxt, ParserDeleter>;
 
 struct XmlCharDeleter {
     void operator()(xmlChar *p) const { xmlFree(p); }
@@ -55,70 +44,6 @@ struct BufferDeleter {
     void operator()(xmlBuffer *b) const { xmlBufferFree(b); }
 };
 using BufferPtr = std::unique_ptr<xmlBuffer, BufferDeleter>;
-
-// A loaded document. The DOM the program was written for lists the XML
-// declaration as the first top-level node, so whether the text began with
-// one is kept beside the tree (libxml2 does not keep the declaration as a node).
-struct LoadedDocument {
-    DocPtr doc;
-    bool hasDeclaration = false;
-};
-
-QString fromXml(const xmlChar *s) { return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString(); }
-
-void initLibxml()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
-}
-
-bool startsWithDeclaration(const QByteArray &bytes)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    // UTF-8, with or without its byte order mark.
-    QByteArray b = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    if (b.startsWith("<?xml") && b.size() > 5 && blank(b[5]))
-        return true;
-    // UTF-16 with a byte order mark: the same characters, two bytes each.
-    if (bytes.size() >= 14 && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))) {
-        const bool little = bytes[0] == '\xFF';
-        QByteArray narrow;
-        for (int i = 2; i + 1 < 14; i += 2) {
-            const char lo = little ? bytes[i] : bytes[i + 1];
-            const char hi = little ? bytes[i + 1] : bytes[i];
-            if (hi != 0)
-                return false;
-            narrow += lo;
-        }
-        return narrow.startsWith("<?xml") && blank(narrow[5]);
-    }
-    return false;
-}
-
-bool isBlankText(const xmlNode *n)
-{
-    if (n->type != XML_TEXT_NODE || !n->content)
-        return false;
-    for (const xmlChar *p = n->content; *p; ++p)
-        if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n')
-            return false;
-    return true;
-}
-
-// Whitespace-only text never counts as a node, wherever it stands.
-void dropBlankText(xmlNode *first)
-{
-    for (xmlNode *n = first; n;) {
-        xmlNode *next = n->next;
-        if (isBlankText(n)) {
-            xmlUnlinkNode(n);
-            xmlFreeNode(n);
-        } else if (n->type == XML_ELEMENT_NODE) {
-            dropBlankText(n->children);
-        }
-        n = next;
-    }
-}
 
 FetchLimits &fetchLimits()
 {
@@ -148,44 +73,6 @@ std::optional<QByteArray> loadBytes(const QString &location)
     return bytes;
 }
 
-// How a document is parsed. A rate document's whitespace-only text goes
-// before it is read (the daily document's node lists count what is left); the
-// dynamics reader passes over everything but elements, so it keeps it.
-enum class Blanks { Drop, Keep };
-
-std::optional<LoadedDocument> parse(const QByteArray &bytes, Blanks blanks = Blanks::Drop)
-{
-    if (bytes.size() > INT_MAX)
-        return std::nullopt;
-
-    initLibxml();
-    ParserPtr parser(xmlNewParserCtxt());
-    if (!parser)
-        return std::nullopt;
-    // A rate document has no document type declaration. One that has it is
-    // refused as soon as it begins: its entities could name local files or
-    // expand to gigabytes, and none of it must reach the table or the cache.
-    bool hasDoctype = false;
-    parser->_private = &hasDoctype;
-    parser->sax->internalSubset = [](void *context, const xmlChar *, const xmlChar *, const xmlChar *) {
-        auto *ctxt = static_cast<xmlParserCtxtPtr>(context);
-        *static_cast<bool *>(ctxt->_private) = true;
-        xmlStopParser(ctxt);
-    };
-    // No network, no DTD loading, no entity substitution; the encoding comes
-    // from the document's own declaration. Short texts are kept inside their
-    // nodes (fewer allocations; the tree is only read and written out).
-    const int options =
-        XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
-    DocPtr doc(xmlCtxtReadMemory(parser.get(), bytes.constData(), static_cast<int>(bytes.size()), nullptr,
-                                 nullptr, options));
-    if (!doc || !parser->wellFormed || hasDoctype || doc->intSubset || doc->extSubset)
-        return std::nullopt;
-    if (blanks == Blanks::Drop)
-        dropBlankText(doc->children);
-    return LoadedDocument{std::move(doc), startsWithDeclaration(bytes)};
-}
-
 QString qualifiedName(const xmlNode *n)
 {
     QString name = fromXml(n->name);
@@ -212,17 +99,6 @@ QString attribute(const xmlNode *n, const QString &name)
     return {};
 }
 
-// An element or attribute name without a namespace prefix, compared as bytes.
-bool plainName(const xmlChar *name, const xmlNs *ns, const char *wanted)
-{
-    return !(ns && ns->prefix) && xmlStrEqual(name, reinterpret_cast<const xmlChar *>(wanted));
-}
-
-bool isElement(const xmlNode *n, const char *name)
-{
-    return n->type == XML_ELEMENT_NODE && plainName(n->name, n->ns, name);
-}
-
 // The same as attribute() for a name without a prefix, without building the
 // names of the attributes passed over.
 QString plainAttribute(const xmlNode *n, const char *name)
@@ -237,18 +113,6 @@ QString plainAttribute(const xmlNode *n, const char *name)
         return fromXml(value.get());
     }
     return {};
-}
-
-// The text of a field element: empty when it has no children, the text of
-// its one text node otherwise.
-QString elementText(const xmlNode *n)
-{
-    if (!n->children)
-        return {};
-    const xmlNode *only = n->children;
-    if (only->next || (only->type != XML_TEXT_NODE && only->type != XML_CDATA_SECTION_NODE))
-        throw OrvelError(QStringLiteral("Element does not contain a single text node"));
-    return fromXml(only->content);
 }
 
 QDate rebuild(const LoadedDocument &loaded, RateTable &table, CurrencyListSink &list)
@@ -427,7 +291,7 @@ QDate readRateDocument(const QString &location, RateTable &table, CurrencyListSi
 QDate readRateDocumentData(const QByteArray &bytes, RateTable &table, CurrencyListSink &list,
                            const QString &cacheFile)
 {
-    const std::optional<LoadedDocument> loaded = parse(bytes);
+    const std::optional<LoadedDocument> loaded = parseXmlDocument(bytes);
     if (!loaded)
         throw OrvelError(QStringLiteral("No active document"));
 
@@ -453,7 +317,7 @@ std::optional<QByteArray> fetchBankDocument(const QString &url, QString *error)
 
 RateSnapshot readRateSnapshot(const QByteArray &bytes)
 {
-    const std::optional<LoadedDocument> loaded = parse(bytes);
+    const std::optional<LoadedDocument> loaded = parseXmlDocument(bytes);
     if (!loaded)
         throw OrvelError(QStringLiteral("No active document"));
     RateSnapshot snapshot;
@@ -467,7 +331,7 @@ void writeFileAtomically(const QByteArray &bytes, const QString &file) { writeAt
 
 RateHistory readRateHistory(const QByteArray &bytes)
 {
-    const std::optional<LoadedDocument> loaded = parse(bytes, Blanks::Keep);
+    const std::optional<LoadedDocument> loaded = parseXmlDocument(bytes, XmlBlanks::Keep);
     if (!loaded)
         throw OrvelError(QStringLiteral("No active document"));
     const xmlNode *root = xmlDocGetRootElement(loaded->doc.get());
