@@ -1,0 +1,242 @@
+#include "ui/RowsEditor.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDoubleSpinBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace orvel {
+
+namespace {
+QString notePalette(bool error) { return error ? QStringLiteral("color: #b00020;") : QStringLiteral("color: #606060;"); }
+} // namespace
+
+RowsEditor::RowsEditor(const QString &prefix, std::vector<Column> columns, const QString &addText,
+                       const QString &hint, QWidget *parent)
+    : QWidget(parent), m_prefix(prefix), m_columns(std::move(columns))
+{
+    buildFrame(addText, hint);
+    layOutRows();
+}
+
+// The rows in a scrolling area over the add button.
+void RowsEditor::buildFrame(const QString &addText, const QString &hint)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_area = new QWidget(scroll);
+    m_grid = new QGridLayout(m_area);
+    m_grid->setContentsMargins(0, 0, 0, 0);
+    m_grid->setVerticalSpacing(2);
+    scroll->setWidget(m_area);
+    layout->addWidget(scroll, 1);
+
+    for (const Column &c : m_columns) {
+        auto *title = new QLabel(c.title, m_area);
+        title->setStyleSheet(notePalette(false));
+        m_titles.push_back(title);
+    }
+    m_hint = new QLabel(hint, m_area);
+    m_hint->setObjectName(m_prefix + QStringLiteral("Hint"));
+    m_hint->setStyleSheet(notePalette(false));
+    m_hint->setWordWrap(true);
+
+    m_add = new QPushButton(addText, this);
+    m_add->setObjectName(m_prefix + QStringLiteral("Add"));
+    auto *addRow = new QHBoxLayout;
+    addRow->addWidget(m_add);
+    addRow->addStretch(1);
+    layout->addLayout(addRow);
+    connect(m_add, &QPushButton::clicked, this, [this] {
+        const int row = this->addRow(m_newRowInit);
+        // The user types the new row's first text field first.
+        for (QWidget *f : m_rows[std::size_t(row)].fields)
+            if (qobject_cast<QLineEdit *>(f)) {
+                f->setFocus();
+                break;
+            }
+    });
+}
+
+QWidget *RowsEditor::field(int row, int column) const
+{
+    return m_rows.at(std::size_t(row)).fields.at(std::size_t(column));
+}
+
+int RowsEditor::addRow(const std::function<void(int row)> &init)
+{
+    Row row;
+    for (const Column &c : m_columns)
+        row.fields.push_back(c.make(m_area));
+    row.remove = new QToolButton(m_area);
+    row.remove->setText(QStringLiteral("✕"));
+    row.remove->setToolTip(QStringLiteral("Удалить строку"));
+    row.state = new QLabel(m_area);
+    row.state->setTextFormat(Qt::PlainText); // notes quote what the user typed
+    row.state->setWordWrap(true);
+    row.state->hide();
+    const int index = int(m_rows.size());
+    m_rows.push_back(row);
+    if (init)
+        init(index);
+    for (QWidget *f : row.fields)
+        watch(f);
+    QToolButton *remove = row.remove;
+    connect(remove, &QToolButton::clicked, this, [this, remove] {
+        for (std::size_t i = 0; i < m_rows.size(); ++i)
+            if (m_rows[i].remove == remove) {
+                removeRow(int(i));
+                return;
+            }
+    });
+    nameRow(index);
+    layOutRows();
+    markChanged(index);
+    return index;
+}
+
+void RowsEditor::removeRow(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    const Row row = m_rows[std::size_t(index)];
+    m_rows.erase(m_rows.begin() + index);
+    std::vector<QWidget *> gone = row.fields;
+    gone.push_back(row.remove);
+    gone.push_back(row.state);
+    for (QWidget *w : gone) {
+        // Gone at once for the user and for name lookups; deleted once the
+        // click that removed it has been handled.
+        w->hide();
+        w->setObjectName(QString());
+        w->deleteLater();
+    }
+    for (int i = index; i < count(); ++i)
+        nameRow(i);
+    layOutRows();
+    std::set<int> renumbered;
+    for (int i : m_changed)
+        if (i < index)
+            renumbered.insert(i);
+    m_changed = std::move(renumbered);
+    for (int i = index; i < count(); ++i)
+        markChanged(i);
+    markChanged(-1); // the removal itself is a change, also of the last row
+}
+
+void RowsEditor::clear()
+{
+    while (count() > 0)
+        removeRow(count() - 1);
+}
+
+void RowsEditor::setNote(int index, const QString &text, bool error)
+{
+    Row &row = m_rows.at(std::size_t(index));
+    if (row.note == text && row.error == error)
+        return;
+    row.note = text;
+    row.error = error;
+    row.state->setText(text);
+    row.state->setStyleSheet(notePalette(error));
+    row.state->setVisible(!text.isEmpty());
+}
+
+QString RowsEditor::note(int index) const { return m_rows.at(std::size_t(index)).note; }
+
+void RowsEditor::watch(QWidget *field)
+{
+    const auto edited = [this, field] { fieldEdited(field); };
+    if (auto *line = qobject_cast<QLineEdit *>(field))
+        connect(line, &QLineEdit::textChanged, this, edited);
+    else if (auto *combo = qobject_cast<QComboBox *>(field))
+        connect(combo, &QComboBox::currentIndexChanged, this, edited);
+    else if (auto *button = qobject_cast<QAbstractButton *>(field))
+        connect(button, &QAbstractButton::toggled, this, edited);
+    else if (auto *spin = qobject_cast<QSpinBox *>(field))
+        connect(spin, &QSpinBox::valueChanged, this, edited);
+    else if (auto *dspin = qobject_cast<QDoubleSpinBox *>(field))
+        connect(dspin, &QDoubleSpinBox::valueChanged, this, edited);
+    else if (auto *date = qobject_cast<QDateTimeEdit *>(field))
+        connect(date, &QDateTimeEdit::dateTimeChanged, this, edited);
+}
+
+void RowsEditor::fieldEdited(QWidget *field)
+{
+    for (std::size_t i = 0; i < m_rows.size(); ++i)
+        for (QWidget *f : m_rows[i].fields)
+            if (f == field) {
+                markChanged(int(i));
+                return;
+            }
+}
+
+void RowsEditor::markChanged(int row)
+{
+    if (row >= 0)
+        m_changed.insert(row);
+    if (m_pending)
+        return;
+    m_pending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_pending = false;
+            emit changed();
+            m_changed.clear();
+        },
+        Qt::QueuedConnection);
+}
+
+void RowsEditor::nameRow(int index)
+{
+    const Row &row = m_rows[std::size_t(index)];
+    const QString n = QString::number(index + 1);
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        row.fields[c]->setObjectName(m_prefix + m_columns[c].name + n);
+    row.remove->setObjectName(m_prefix + QStringLiteral("Remove") + n);
+    row.state->setObjectName(m_prefix + QStringLiteral("State") + n);
+}
+
+void RowsEditor::layOutRows()
+{
+    // Laid out again from the rows in their order, so the places follow the names.
+    while (QLayoutItem *item = m_grid->takeAt(0))
+        delete item;
+    const int columns = int(m_columns.size());
+    for (int c = 0; c < columns; ++c) {
+        m_grid->addWidget(m_titles[std::size_t(c)], 0, c);
+        m_grid->setColumnStretch(c, m_columns[std::size_t(c)].stretch);
+    }
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const Row &row = m_rows[i];
+        const int r = 1 + 2 * int(i);
+        for (int c = 0; c < columns; ++c)
+            m_grid->addWidget(row.fields[std::size_t(c)], r, c);
+        m_grid->addWidget(row.remove, r, columns);
+        m_grid->addWidget(row.state, r + 1, 0, 1, columns + 1);
+    }
+    const int end = 1 + 2 * count();
+    m_grid->addWidget(m_hint, end, 0, 1, columns + 1);
+    m_hint->setVisible(m_rows.empty());
+    for (int r = 0; r < m_grid->rowCount(); ++r)
+        m_grid->setRowStretch(r, 0);
+    m_grid->setRowStretch(end + 1, 1);
+}
+
+} // namespace orvel
