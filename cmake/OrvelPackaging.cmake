@@ -2,7 +2,8 @@
 #
 # `cmake --install <build> [--prefix <dir>]` lays out, under the prefix:
 #   bin/orvel
-#   share/orvel/shablon/nds.xls, share/orvel/shablon/upr.xls, share/orvel/MacMetal.qss
+#   share/orvel/shablon/nds.xls, share/orvel/shablon/upr.xls, share/orvel/MacMetal.qss,
+#   share/orvel/keyrate-2026-03-20.xml
 #   share/applications/example.kestrin.Orvel.desktop
 #   share/icons/hicolor/scalable/apps/example.kestrin.Orvel.svg
 #   share/metainfo/example.kestrin.Orvel.metainfo.xml
@@ -45,7 +46,8 @@ endforeach()
 add_custom_target(orvel_packaging_files ALL DEPENDS ${_orvel_gz})
 
 install(TARGETS orvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/src/ui/MacMetal.qss DESTINATION ${ORVEL_INSTALL_DATADIR})
+install(FILES ${PROJECT_SOURCE_DIR}/src/ui/MacMetal.qss ${_orvel_data}/keyrate-2026-03-20.xml
+        DESTINATION ${ORVEL_INSTALL_DATADIR})
 install(FILES ${PROJECT_SOURCE_DIR}/shablon/nds.xls ${PROJECT_SOURCE_DIR}/shablon/upr.xls
         DESTINATION ${ORVEL_INSTALL_DATADIR}/shablon)
 install(FILES ${_orvel_data}/${ORVEL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -18,6 +18,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 
 id=example.kestrin.Orvel
 for f in bin/orvel share/orvel/shablon/nds.xls share/orvel/shablon/upr.xls share/orvel/MacMetal.qss \
+         share/orvel/keyrate-2026-03-20.xml \
          share/applications/$id.desktop share/icons/hicolor/scalable/apps/$id.svg \
          share/metainfo/$id.metainfo.xml share/man/man1/orvel.1.gz \
          share/doc/orvel/copyright share/doc/orvel/changelog.gz; do
