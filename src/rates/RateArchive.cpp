@@ -1,6 +1,7 @@
 #include "rates/RateArchive.h"
 
 #include "calc/OrvelError.h"
+#include "rates/RateChecks.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -111,10 +112,16 @@ DatedRates loadRatesOnDate(const RateSource &source, const QDate &day)
     DatedRates out;
     out.requested = day;
     const QString file = dailyArchiveFile(source.folder, day);
+    // What is read, from the bank or the cache, must be the answer for the day.
+    const auto readRates = [&day](const QByteArray &bytes) {
+        RateSnapshot rates = readRateSnapshot(bytes);
+        checkDatedRates(rates, day);
+        return rates;
+    };
 
     // A past day's rates do not change: the kept document is the answer.
     if (day < source.today) {
-        if (std::optional<RateSnapshot> kept = readKept<RateSnapshot>(file, readRateSnapshot)) {
+        if (std::optional<RateSnapshot> kept = readKept<RateSnapshot>(file, readRates)) {
             out.rates = std::move(*kept);
             out.fromCache = true;
             return out;
@@ -123,7 +130,7 @@ DatedRates loadRatesOnDate(const RateSource &source, const QDate &day)
 
     const std::optional<QByteArray> body = fetchBankDocument(dailyRatesUrl(source.site, day));
     if (!body) {
-        if (std::optional<RateSnapshot> kept = readKept<RateSnapshot>(file, readRateSnapshot)) {
+        if (std::optional<RateSnapshot> kept = readKept<RateSnapshot>(file, readRates)) {
             out.rates = std::move(*kept);
             out.fromCache = true;
             out.offline = true;
@@ -131,7 +138,7 @@ DatedRates loadRatesOnDate(const RateSource &source, const QDate &day)
         }
         throw OrvelError(QStringLiteral("Нет связи с сервером ЦБ РФ, курсов на %1 нет в кэше").arg(shownDate(day)));
     }
-    out.rates = readRateSnapshot(*body);
+    out.rates = readRates(*body);
     const bool notYetPublished = day > source.today && out.rates.date < day;
     if (!notYetPublished)
         out.cacheError = keep(*body, file);
@@ -145,7 +152,13 @@ LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const
     LoadedHistory out;
     // Only a period that is over is final; one that includes today may still grow.
     const QString file = to < source.today ? historyArchiveFile(source.folder, id, from, to) : QString();
-    if (std::optional<RateHistory> kept = readKept<RateHistory>(file, readRateHistory)) {
+    // What is read, from the bank or the cache, must be the answer for this currency and period.
+    const auto readHistory = [&](const QByteArray &bytes) {
+        RateHistory history = readRateHistory(bytes);
+        checkRateHistory(history, id, from, to);
+        return history;
+    };
+    if (std::optional<RateHistory> kept = readKept<RateHistory>(file, readHistory)) {
         out.history = std::move(*kept);
         out.fromCache = true;
         return out;
@@ -154,7 +167,7 @@ LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const
     if (!body)
         throw OrvelError(QStringLiteral("Нет связи с сервером ЦБ РФ, данных за период %1 – %2 нет в кэше")
                              .arg(shownDate(from), shownDate(to)));
-    out.history = readRateHistory(*body);
+    out.history = readHistory(*body);
     out.cacheError = keep(*body, file);
     return out;
 }
