@@ -253,7 +253,7 @@ private slots:
                  QStringLiteral("Нет связи с сервером ЦБ РФ, курсов на 02.12.2026 нет в кэше"));
         server.route(dailyTarget("03/12/2026"), {500, fixture("XML_daily.xml"), {}});
         QCOMPARE(errorOf([&] { orvel::loadRatesOnDate(online(), QDate(2026, 12, 3)); }),
-                 QStringLiteral("Нет связи с сервером ЦБ РФ, курсов на 03.12.2026 нет в кэше"));
+                 QStringLiteral("Сервер ЦБ РФ ответил ошибкой 500, курсов на 03.12.2026 нет в кэше"));
         server.route(dailyTarget("04/12/2026"), {200, fixture("fail_value.xml"), {}});
         QCOMPARE(errorOf([&] { orvel::loadRatesOnDate(online(), QDate(2026, 12, 4)); }),
                  QStringLiteral("'15.0917' is not a valid floating point value"));
