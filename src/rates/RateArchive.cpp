@@ -49,8 +49,11 @@ std::optional<Result> readKept(const QString &path, Read read)
 }
 
 // Keeps a document that read fine; a failed write is reported, not fatal.
-QString keep(const QByteArray &bytes, const QString &path)
+// A request cancelled by now keeps nothing.
+QString keep(const QByteArray &bytes, const QString &path, const RequestContext &context)
 {
+    if (!context.commit())
+        throw OrvelError(bankFetchFailure(FetchResult{FetchFailure::Cancelled, 0, {}, {}}));
     if (path.isEmpty())
         return {};
     try {
@@ -109,6 +112,11 @@ QString historyArchiveFile(const QString &folder, const QString &id, const QDate
 
 DatedRates loadRatesOnDate(const RateSource &source, const QDate &day)
 {
+    return loadRatesOnDate(source, day, RequestContext(rateFetchLimits()));
+}
+
+DatedRates loadRatesOnDate(const RateSource &source, const QDate &day, const RequestContext &context)
+{
     DatedRates out;
     out.requested = day;
     const QString file = dailyArchiveFile(source.folder, day);
@@ -128,24 +136,33 @@ DatedRates loadRatesOnDate(const RateSource &source, const QDate &day)
         }
     }
 
-    const std::optional<QByteArray> body = fetchBankDocument(dailyRatesUrl(source.site, day));
-    if (!body) {
-        if (std::optional<RateSnapshot> kept = readKept<RateSnapshot>(file, readRates)) {
+    const FetchResult answer = context.fetch(HttpRequest{dailyRatesUrl(source.site, day), {}, {}, {}});
+    if (!answer.ok()) {
+        std::optional<RateSnapshot> kept;
+        if (answer.failure != FetchFailure::Cancelled)
+            kept = readKept<RateSnapshot>(file, readRates);
+        if (kept) {
             out.rates = std::move(*kept);
             out.fromCache = true;
             out.offline = true;
             return out;
         }
-        throw OrvelError(QStringLiteral("Нет связи с сервером ЦБ РФ, курсов на %1 нет в кэше").arg(shownDate(day)));
+        throw OrvelError(bankFetchFailure(answer) + QStringLiteral(", курсов на %1 нет в кэше").arg(shownDate(day)));
     }
-    out.rates = readRates(*body);
+    out.rates = readRates(answer.body);
     const bool notYetPublished = day > source.today && out.rates.date < day;
     if (!notYetPublished)
-        out.cacheError = keep(*body, file);
+        out.cacheError = keep(answer.body, file, context);
     return out;
 }
 
 LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const QDate &from, const QDate &to)
+{
+    return loadRateHistory(source, id, from, to, RequestContext(rateFetchLimits()));
+}
+
+LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const QDate &from, const QDate &to,
+                              const RequestContext &context)
 {
     if (from > to)
         throw OrvelError(QStringLiteral("Начало периода позже его конца"));
@@ -163,13 +180,30 @@ LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const
         out.fromCache = true;
         return out;
     }
-    const std::optional<QByteArray> body = fetchBankDocument(rateHistoryUrl(source.site, id, from, to));
-    if (!body)
-        throw OrvelError(QStringLiteral("Нет связи с сервером ЦБ РФ, данных за период %1 – %2 нет в кэше")
-                             .arg(shownDate(from), shownDate(to)));
-    out.history = readHistory(*body);
-    out.cacheError = keep(*body, file);
+    const FetchResult answer = context.fetch(HttpRequest{rateHistoryUrl(source.site, id, from, to), {}, {}, {}});
+    if (!answer.ok())
+        throw OrvelError(bankFetchFailure(answer)
+                         + QStringLiteral(", данных за период %1 – %2 нет в кэше").arg(shownDate(from), shownDate(to)));
+    out.history = readHistory(answer.body);
+    out.cacheError = keep(answer.body, file, context);
     return out;
+}
+
+void requestRatesOnDate(BankRequest &request, const RateSource &source, const QDate &day,
+                        std::function<void(RequestResult<DatedRates>)> done)
+{
+    request.start<DatedRates>(
+        rateFetchLimits(), [source, day](const RequestContext &context) { return loadRatesOnDate(source, day, context); },
+        std::move(done));
+}
+
+void requestRateHistory(BankRequest &request, const RateSource &source, const QString &id, const QDate &from,
+                        const QDate &to, std::function<void(RequestResult<LoadedHistory>)> done)
+{
+    request.start<LoadedHistory>(
+        rateFetchLimits(),
+        [source, id, from, to](const RequestContext &context) { return loadRateHistory(source, id, from, to, context); },
+        std::move(done));
 }
 
 } // namespace orvel
