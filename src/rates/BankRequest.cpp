@@ -159,7 +159,7 @@ void BankRequest::jobEnded(const State *state)
     std::function<void()> deliver = std::move(m_deliver);
     m_deliver = nullptr;
     m_state.reset();
-    // The caller's handler may start another request or delete this object.
+    // The caller's handler may start another request.
     deliver();
 }
 

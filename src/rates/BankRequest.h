@@ -86,7 +86,8 @@ public:
 
     // Runs job(context) on a thread of its own and then done(result) on this
     // object's thread, unless cancelled or replaced first. `limits` are the
-    // fetch's.
+    // fetch's. `done` may start the next request; it deletes this object
+    // only with deleteLater().
     template <typename T>
     void start(const FetchLimits &limits, std::function<T(const RequestContext &)> job,
                std::function<void(RequestResult<T>)> done)
