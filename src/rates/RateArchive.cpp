@@ -1,6 +1,7 @@
 #include "rates/RateArchive.h"
 
 #include "calc/OrvelError.h"
+#include "rates/RateChecks.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -48,8 +49,11 @@ std::optional<Result> readKept(const QString &path, Read read)
 }
 
 // Keeps a document that read fine; a failed write is reported, not fatal.
-QString keep(const QByteArray &bytes, const QString &path)
+// A request cancelled by now keeps nothing.
+QString keep(const QByteArray &bytes, const QString &path, const RequestContext &context)
 {
+    if (!context.commit())
+        throw OrvelError(bankFetchFailure(FetchResult{FetchFailure::Cancelled, 0, {}, {}}));
     if (path.isEmpty())
         return {};
     try {
@@ -108,55 +112,98 @@ QString historyArchiveFile(const QString &folder, const QString &id, const QDate
 
 DatedRates loadRatesOnDate(const RateSource &source, const QDate &day)
 {
+    return loadRatesOnDate(source, day, RequestContext(rateFetchLimits()));
+}
+
+DatedRates loadRatesOnDate(const RateSource &source, const QDate &day, const RequestContext &context)
+{
     DatedRates out;
     out.requested = day;
     const QString file = dailyArchiveFile(source.folder, day);
+    // What is read, from the bank or the cache, must be the answer for the day.
+    const auto readRates = [&day](const QByteArray &bytes) {
+        RateSnapshot rates = readRateSnapshot(bytes);
+        checkDatedRates(rates, day);
+        return rates;
+    };
 
     // A past day's rates do not change: the kept document is the answer.
     if (day < source.today) {
-        if (std::optional<RateSnapshot> kept = readKept<RateSnapshot>(file, readRateSnapshot)) {
+        if (std::optional<RateSnapshot> kept = readKept<RateSnapshot>(file, readRates)) {
             out.rates = std::move(*kept);
             out.fromCache = true;
             return out;
         }
     }
 
-    const std::optional<QByteArray> body = fetchBankDocument(dailyRatesUrl(source.site, day));
-    if (!body) {
-        if (std::optional<RateSnapshot> kept = readKept<RateSnapshot>(file, readRateSnapshot)) {
+    const FetchResult answer = context.fetch(HttpRequest{dailyRatesUrl(source.site, day), {}, {}, {}});
+    if (!answer.ok()) {
+        std::optional<RateSnapshot> kept;
+        if (answer.failure != FetchFailure::Cancelled)
+            kept = readKept<RateSnapshot>(file, readRates);
+        if (kept) {
             out.rates = std::move(*kept);
             out.fromCache = true;
             out.offline = true;
             return out;
         }
-        throw OrvelError(QStringLiteral("Нет связи с сервером ЦБ РФ, курсов на %1 нет в кэше").arg(shownDate(day)));
+        throw OrvelError(bankFetchFailure(answer) + QStringLiteral(", курсов на %1 нет в кэше").arg(shownDate(day)));
     }
-    out.rates = readRateSnapshot(*body);
+    out.rates = readRates(answer.body);
     const bool notYetPublished = day > source.today && out.rates.date < day;
     if (!notYetPublished)
-        out.cacheError = keep(*body, file);
+        out.cacheError = keep(answer.body, file, context);
     return out;
 }
 
 LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const QDate &from, const QDate &to)
+{
+    return loadRateHistory(source, id, from, to, RequestContext(rateFetchLimits()));
+}
+
+LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const QDate &from, const QDate &to,
+                              const RequestContext &context)
 {
     if (from > to)
         throw OrvelError(QStringLiteral("Начало периода позже его конца"));
     LoadedHistory out;
     // Only a period that is over is final; one that includes today may still grow.
     const QString file = to < source.today ? historyArchiveFile(source.folder, id, from, to) : QString();
-    if (std::optional<RateHistory> kept = readKept<RateHistory>(file, readRateHistory)) {
+    // What is read, from the bank or the cache, must be the answer for this currency and period.
+    const auto readHistory = [&](const QByteArray &bytes) {
+        RateHistory history = readRateHistory(bytes);
+        checkRateHistory(history, id, from, to);
+        return history;
+    };
+    if (std::optional<RateHistory> kept = readKept<RateHistory>(file, readHistory)) {
         out.history = std::move(*kept);
         out.fromCache = true;
         return out;
     }
-    const std::optional<QByteArray> body = fetchBankDocument(rateHistoryUrl(source.site, id, from, to));
-    if (!body)
-        throw OrvelError(QStringLiteral("Нет связи с сервером ЦБ РФ, данных за период %1 – %2 нет в кэше")
-                             .arg(shownDate(from), shownDate(to)));
-    out.history = readRateHistory(*body);
-    out.cacheError = keep(*body, file);
+    const FetchResult answer = context.fetch(HttpRequest{rateHistoryUrl(source.site, id, from, to), {}, {}, {}});
+    if (!answer.ok())
+        throw OrvelError(bankFetchFailure(answer)
+                         + QStringLiteral(", данных за период %1 – %2 нет в кэше").arg(shownDate(from), shownDate(to)));
+    out.history = readHistory(answer.body);
+    out.cacheError = keep(answer.body, file, context);
     return out;
+}
+
+void requestRatesOnDate(BankRequest &request, const RateSource &source, const QDate &day,
+                        std::function<void(RequestResult<DatedRates>)> done)
+{
+    request.start<DatedRates>(
+        rateFetchLimits(), [source, day](const RequestContext &context) { return loadRatesOnDate(source, day, context); },
+        std::move(done));
+}
+
+void requestRateHistory(BankRequest &request, const RateSource &source, const QString &id, const QDate &from,
+                        const QDate &to, std::function<void(RequestResult<LoadedHistory>)> done)
+{
+    request.start<LoadedHistory>(
+        rateFetchLimits(),
+        [source, id, from, to](const RequestContext &context) { return loadRateHistory(source, id, from, to, context); },
+        std::move(done));
 }
 
 } // namespace orvel

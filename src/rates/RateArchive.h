@@ -3,13 +3,20 @@
 // the requests, and the cache folder that keeps what the bank answered.
 //
 // Both documents come from the same site as the daily one (the converter's
-// rate URL names it) and go through the same fetch and the same reader
-// (RateDocument.h). "cbr.xml" is never touched here: it stays the latest
-// daily document, for the next start.
+// rate URL names it) and go through the same fetch limits and the same reader
+// (RateDocument.h), and must be the answer asked for (RateChecks.h), whether
+// they come from the bank or from the cache. "cbr.xml" is never touched here:
+// it stays the latest daily document, for the next start.
+//
+// Each read has a blocking form and one that runs off the caller's thread
+// through a BankRequest (BankRequest.h).
+#include "rates/BankRequest.h"
 #include "rates/RateDocument.h"
 
 #include <QDate>
 #include <QString>
+
+#include <functional>
 
 namespace orvel {
 
@@ -56,10 +63,21 @@ struct DatedRates {
 //   cache under the requested day. Tomorrow's answer that still carries an
 //   earlier date (the bank has not published tomorrow's rates yet) is not
 //   kept, since it would stand for the wrong day later;
-// - when the bank cannot be reached, a cached document for the day is used;
-//   without one: "Нет связи с сервером ЦБ РФ, курсов на DD.MM.YYYY нет в кэше".
-// A document that fails to read gives the reader's message and is not kept.
+// - when the fetch fails, a cached document for the day is used; without
+//   one, what failed (bankFetchFailure) and the note on the cache: "Нет связи
+//   с сервером ЦБ РФ, курсов на DD.MM.YYYY нет в кэше", "Сервер ЦБ РФ
+//   ответил ошибкой 500, курсов на ...".
+// A document that fails to read or is not the answer for the day (a date
+// after it or more than kMaxRateAgeDays before it, a row that cannot
+// convert) gives the reader's or the check's message and is not kept.
 DatedRates loadRatesOnDate(const RateSource &source, const QDate &day);
+// The same with the fetch of `context`; a cancelled context keeps nothing.
+DatedRates loadRatesOnDate(const RateSource &source, const QDate &day, const RequestContext &context);
+// The same off the caller's thread, with rateFetchLimits(): `done` gets the
+// rates or the error, unless `request` is cancelled, given another request
+// or deleted first.
+void requestRatesOnDate(BankRequest &request, const RateSource &source, const QDate &day,
+                        std::function<void(RequestResult<DatedRates>)> done);
 
 struct LoadedHistory {
     RateHistory history;
@@ -70,9 +88,15 @@ struct LoadedHistory {
 // The history of the currency `id` from `from` to `to`. A period that ends
 // before today is read from the cache when it is there, and kept there after
 // a fetch; a period that includes today is always fetched. Without the bank
-// and the cache: "Нет связи с сервером ЦБ РФ, данных за период DD.MM.YYYY –
-// DD.MM.YYYY нет в кэше". A period whose start lies after its end:
-// "Начало периода позже его конца".
+// and the cache, what failed and the note: "Нет связи с сервером ЦБ РФ,
+// данных за период DD.MM.YYYY – DD.MM.YYYY нет в кэше". A period whose start
+// lies after its end: "Начало периода позже его конца".
 LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const QDate &from, const QDate &to);
+// The same with the fetch of `context`; a cancelled context keeps nothing.
+LoadedHistory loadRateHistory(const RateSource &source, const QString &id, const QDate &from, const QDate &to,
+                              const RequestContext &context);
+// The same off the caller's thread, as requestRatesOnDate.
+void requestRateHistory(BankRequest &request, const RateSource &source, const QString &id, const QDate &from,
+                        const QDate &to, std::function<void(RequestResult<LoadedHistory>)> done);
 
 } // namespace orvel

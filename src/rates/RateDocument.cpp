@@ -5,6 +5,7 @@
 #include "calc/OrvelError.h"
 #include "rates/BankXml.h"
 #include "rates/HttpFetch.h"
+#include "rates/RateChecks.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -337,6 +339,9 @@ RateHistory readRateHistory(const QByteArray &bytes)
     const xmlNode *root = xmlDocGetRootElement(loaded->doc.get());
     if (!root)
         throw OrvelError(QStringLiteral("No active document"));
+    // A proxy or an overloaded site answers with a page of its own.
+    if (!isElement(root, "ValCurs"))
+        throw OrvelError(QStringLiteral("Вместо динамики курса получен документ <%1>").arg(qualifiedName(root)));
 
     RateHistory history;
     history.id = plainAttribute(root, "ID");
@@ -347,6 +352,8 @@ RateHistory readRateHistory(const QByteArray &bytes)
     if (!range2.isEmpty())
         history.to = readDocumentDate(range2);
 
+    // The first record of each day, as the document writes it.
+    std::map<QDate, QString> days;
     for (const xmlNode *record = root->children; record; record = record->next) {
         if (!isElement(record, "Record"))
             continue;
@@ -368,6 +375,14 @@ RateHistory readRateHistory(const QByteArray &bytes)
         // A positive finite rate over a whole number of at least 1: the
         // quotient can neither overflow nor fault, so it needs no checks.
         r.perUnit = static_cast<double>(static_cast<ext>(r.value) / static_cast<ext>(r.nominal));
+        if (r.perUnit > kMaxRatePerUnit)
+            throw OrvelError(QStringLiteral("Курс на %1 слишком велик: %2 руб. за %3")
+                                 .arg(r.date.toString(QStringLiteral("dd.MM.yyyy")), value, nominal));
+        const QString shown = QStringLiteral("номинал %1, курс %2").arg(nominal, value);
+        const auto [day, first] = days.emplace(r.date, shown);
+        if (!first)
+            throw OrvelError(QStringLiteral("Дата %1 повторяется: %2 и %3")
+                                 .arg(r.date.toString(QStringLiteral("dd.MM.yyyy")), day->second, shown));
         history.records.push_back(r);
     }
     // The bank lists the days in order; a document that does not is put in

@@ -130,11 +130,15 @@ struct RateHistory {
 
 // Reads a dynamics document with the daily reader's parser settings (no
 // network, no entities, a document type declaration refused). Elements other
-// than Record are ignored. One record that does not read fails the whole
-// document: "No active document" when it does not parse, the date, integer
-// and floating point messages quoting the text (a missing Nominal or Value
-// reads as empty text), "''%s'' is not a valid nominal" for a Nominal below 1
-// and "'%s' is not a valid rate" for a Value of 0 or less.
+// than Record are ignored. A root other than ValCurs (a proxy's page) fails
+// with "Вместо динамики курса получен документ <html>". One record that does
+// not read fails the whole document: "No active document" when it does not
+// parse, the date, integer and floating point messages quoting the text (a
+// missing Nominal or Value reads as empty text), "''%s'' is not a valid
+// nominal" for a Nominal below 1, "'%s' is not a valid rate" for a Value of
+// 0 or less, "Курс на 02.12.2026 слишком велик: 1e307 руб. за 1" above
+// kMaxRatePerUnit a unit (RateChecks.h), and "Дата 02.12.2026 повторяется:
+// номинал 1, курс 78,2 и номинал 1, курс 79,1" for a day given twice.
 RateHistory readRateHistory(const QByteArray &bytes);
 
 } // namespace orvel

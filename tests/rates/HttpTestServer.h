@@ -2,7 +2,8 @@
 // A small HTTP server on 127.0.0.1 for the rate tests. It runs in its own
 // thread, because the program fetches synchronously on the test's thread.
 // Connections that send nothing (the connectivity probe) are simply kept.
-// It answers http, or https with a certificate the test gives it.
+// It answers http, or https with a certificate the test gives it, and can
+// play the hostile bank: silent, dripping, cut short (see Mode).
 #include <QHostAddress>
 #include <QMutex>
 #include <QMutexLocker>
@@ -13,8 +14,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <map>
+#include <memory>
 
 namespace orveltest {
 
@@ -26,12 +29,14 @@ public:
         Silent,    // reads the request and never answers
         Truncated, // announces the whole body, sends its first half and closes
         NoLength,  // no Content-Length: the body ends when the connection does
+        Drip,      // the status line and headers at once, then the body a byte every dripMs
     };
     struct Reply {
         int status = 200;
         QByteArray body;
         QByteArray location; // a Location header for redirects
         Mode mode = Mode::Normal;
+        int dripMs = 1000;
     };
 
     HttpTestServer() : HttpTestServer(QByteArray(), QByteArray()) {}
@@ -91,6 +96,12 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_requests;
     }
+    // Their bodies (as much as Content-Length announced), in the same order.
+    QList<QByteArray> bodies() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_bodies;
+    }
     // How many connections were made (requests and probes alike).
     int connections() const
     {
@@ -111,20 +122,36 @@ private:
         }
     }
 
+    // The value of Content-Length in a request's head, 0 without one.
+    static qsizetype contentLength(const QByteArray &head)
+    {
+        for (const QByteArray &line : head.split('\n'))
+            if (line.toLower().startsWith("content-length:"))
+                return line.mid(15).trimmed().toLongLong();
+        return 0;
+    }
+
     void readFrom(QTcpSocket *s)
     {
+        if (s->property("answered").toBool())
+            return;
         QByteArray head = s->property("head").toByteArray() + s->readAll();
         s->setProperty("head", head);
         const qsizetype end = head.indexOf("\r\n\r\n");
         if (end < 0)
             return;
+        const QByteArray body = head.mid(end + 4);
         head.truncate(end);
+        if (body.size() < contentLength(head))
+            return; // the rest of the body is on its way
+        s->setProperty("answered", true);
         const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
         const QByteArray target = requestLine.size() > 1 ? requestLine[1] : QByteArray();
         Reply reply;
         {
             QMutexLocker lock(&m_mutex);
             m_requests.append(head);
+            m_bodies.append(body);
             auto it = m_routes.find(target);
             if (it != m_routes.end())
                 reply = it->second;
@@ -141,9 +168,30 @@ private:
         if (!reply.location.isEmpty())
             answer += "Location: " + reply.location + "\r\n";
         answer += "\r\n";
+        if (reply.mode == Mode::Drip) {
+            s->write(answer);
+            drip(s, reply.body, reply.dripMs);
+            return;
+        }
         answer += reply.mode == Mode::Truncated ? reply.body.left(reply.body.size() / 2) : reply.body;
         s->write(answer);
         s->disconnectFromHost();
+    }
+
+    // Sends the body a byte at a time; the timer goes with the socket.
+    static void drip(QTcpSocket *s, const QByteArray &body, int intervalMs)
+    {
+        auto *timer = new QTimer(s);
+        auto sent = std::make_shared<qsizetype>(0);
+        QObject::connect(timer, &QTimer::timeout, s, [s, timer, body, sent] {
+            if (*sent >= body.size()) {
+                timer->stop();
+                s->disconnectFromHost();
+                return;
+            }
+            s->write(body.mid((*sent)++, 1));
+        });
+        timer->start(intervalMs);
     }
 
     bool m_tls = false;
@@ -154,6 +202,7 @@ private:
     mutable QMutex m_mutex;
     std::map<QByteArray, Reply> m_routes;
     QList<QByteArray> m_requests;
+    QList<QByteArray> m_bodies;
     int m_connections = 0;
 };
 

@@ -74,6 +74,21 @@ QByteArray record(const QByteArray &date, const QByteArray &nominal, const QByte
            + "</Value></Record>";
 }
 
+// A dynamics document of `id` for a period, with the records given.
+QByteArray dynamicsOf(const QByteArray &id, const QByteArray &from, const QByteArray &to, const QByteArray &records)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ValCurs ID=\"" + id + "\" DateRange1=\"" + from
+           + "\" DateRange2=\"" + to + "\" name=\"Foreign Currency Market Dynamic\">" + records + "</ValCurs>";
+}
+
+// The daily fixture dated `date`, with one text of the KZT row replaced.
+QByteArray dailyWith(const QByteArray &date, const QByteArray &from, const QByteArray &to)
+{
+    QByteArray doc = dailyOn(date);
+    Q_ASSERT(doc.contains(from));
+    return doc.replace(from, to);
+}
+
 } // namespace
 
 class TestRateHistory : public QObject {
@@ -238,7 +253,7 @@ private slots:
                  QStringLiteral("Нет связи с сервером ЦБ РФ, курсов на 02.12.2026 нет в кэше"));
         server.route(dailyTarget("03/12/2026"), {500, fixture("XML_daily.xml"), {}});
         QCOMPARE(errorOf([&] { orvel::loadRatesOnDate(online(), QDate(2026, 12, 3)); }),
-                 QStringLiteral("Нет связи с сервером ЦБ РФ, курсов на 03.12.2026 нет в кэше"));
+                 QStringLiteral("Сервер ЦБ РФ ответил ошибкой 500, курсов на 03.12.2026 нет в кэше"));
         server.route(dailyTarget("04/12/2026"), {200, fixture("fail_value.xml"), {}});
         QCOMPARE(errorOf([&] { orvel::loadRatesOnDate(online(), QDate(2026, 12, 4)); }),
                  QStringLiteral("'15.0917' is not a valid floating point value"));
@@ -255,6 +270,59 @@ private slots:
         QVERIFY2(r.cacheError.startsWith("Cannot create file \"" + folder() + "/daily-2026-12-08.xml\". "),
                  qPrintable(r.cacheError));
         QCOMPARE(kept(), QStringList());
+    }
+
+    // A dated answer must be for the day asked (or a day shortly before it:
+    // a weekend, the New Year holidays) and every row must convert. Nothing
+    // of a wrong answer is kept, and one kept before is asked for again.
+    void datedAnswerChecks_data()
+    {
+        QTest::addColumn<QByteArray>("document"); // the answer for 01.12.2026
+        QTest::addColumn<QString>("message");
+        const QString kzt = QStringLiteral("Курсы ЦБ РФ от 01.12.2026: ");
+        QTest::newRow("nominal 0") << dailyWith("01.12.2026", "<Nominal>100</Nominal>", "<Nominal>0</Nominal>")
+                                   << kzt + "номинал KZT равен 0";
+        QTest::newRow("no nominal") << dailyWith("01.12.2026", "<Nominal>100</Nominal>", "")
+                                    << kzt + "номинал KZT равен 0";
+        QTest::newRow("negative value") << dailyWith("01.12.2026", "<Value>15,0917</Value>", "<Value>-7850</Value>")
+                                        << kzt + "курс KZT равен -7850";
+        QTest::newRow("value 0") << dailyWith("01.12.2026", "<Value>15,0917</Value>", "<Value>0,0000</Value>")
+                                 << kzt + "курс KZT равен 0";
+        QTest::newRow("a rate beyond reason") << dailyWith("01.12.2026", "<Value>15,0917</Value>", "<Value>1e307</Value>")
+                                              << kzt + "курс KZT слишком велик (1E305 руб. за единицу)";
+        QTest::newRow("a later day") << dailyOn("02.12.2026")
+                                     << "Сервер ЦБ РФ прислал курсы на 02.12.2026 вместо курсов на 01.12.2026";
+        QTest::newRow("years before") << dailyOn("01.01.2001")
+                                      << "Сервер ЦБ РФ прислал курсы на 01.01.2001 вместо курсов на 01.12.2026";
+        QTest::newRow("16 days before") << dailyOn("15.11.2026")
+                                        << "Сервер ЦБ РФ прислал курсы на 15.11.2026 вместо курсов на 01.12.2026";
+    }
+    void datedAnswerChecks()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(QString, message);
+        const QByteArray target = dailyTarget("01/12/2026");
+        server.route(target, {200, document, {}});
+        QCOMPARE(errorOf([&] { orvel::loadRatesOnDate(online(), QDate(2026, 12, 1)); }), message);
+        QCOMPARE(kept(), QStringList());
+
+        // Kept by an earlier version: not an answer, so the bank is asked.
+        QVERIFY(QDir().mkpath(folder()));
+        writeFile(folder() + "/daily-2026-12-01.xml", document);
+        server.route(target, {200, fixture("cache_old.xml"), {}});
+        const orvel::DatedRates r = orvel::loadRatesOnDate(online(), QDate(2026, 12, 1));
+        QVERIFY(!r.fromCache);
+        QCOMPARE(r.rates.date, QDate(2026, 12, 1));
+        QCOMPARE(fileBytes(folder() + "/daily-2026-12-01.xml"), fixture("cache_old.xml"));
+    }
+
+    // The longest gap the bank leaves (the New Year holidays) is accepted.
+    void datedAnswerAfterHolidays()
+    {
+        server.route(dailyTarget("10/01/2026"), {200, dailyOn("26.12.2025"), {}});
+        const orvel::DatedRates r = orvel::loadRatesOnDate(online(), QDate(2026, 1, 10));
+        QCOMPARE(r.rates.date, QDate(2025, 12, 26));
+        QCOMPARE(kept(), QStringList{"daily-2026-01-10.xml"});
     }
 
     // The dynamics document reads the same whatever the locale; a nominal
@@ -316,6 +384,12 @@ private slots:
                                                      "<Value>1</Value></Record></ValCurs>")
                                        << "No active document";
         QTest::newRow("not XML") << QByteArray("<html>Сервис недоступен") << "No active document";
+        QTest::newRow("a day twice") << historyOf(good + record("02.12.2026", "1", "78,2000") + record("02.12.2026", "10", "791"))
+                                     << "Дата 02.12.2026 повторяется: номинал 1, курс 78,2000 и номинал 10, курс 791";
+        QTest::newRow("a rate beyond reason") << historyOf(good + record("02.12.2026", "1", "1e307"))
+                                              << "Курс на 02.12.2026 слишком велик: 1e307 руб. за 1";
+        QTest::newRow("just beyond") << historyOf(good + record("02.12.2026", "10", "10000000001"))
+                                     << "Курс на 02.12.2026 слишком велик: 10000000001 руб. за 10";
     }
     void historyFaults()
     {
@@ -324,13 +398,77 @@ private slots:
         QCOMPARE(errorOf([&] { orvel::readRateHistory(document); }), message);
     }
 
-    // Other elements are passed over; days out of order are put in order.
+    // Other elements are passed over; days out of order are put in order; a
+    // rate of a milliard roubles a unit is the highest that reads.
     void historyForms()
     {
         const orvel::RateHistory h = orvel::readRateHistory(
             historyOf("<!-- note -->" + record("03.12.2026", "1", "3") + "<Other><Value>9</Value></Other>"
-                      + record("01.12.2026", "1", "1") + record("02.12.2026", "10", "20")));
-        QCOMPARE(recordText(h.records), (QStringList{"01.12.2026|1|1|1", "02.12.2026|10|20|2", "03.12.2026|1|3|3"}));
+                      + record("01.12.2026", "1", "1") + record("02.12.2026", "10", "10000000000")));
+        QCOMPARE(recordText(h.records),
+                 (QStringList{"01.12.2026|1|1|1", "02.12.2026|10|10000000000|1000000000", "03.12.2026|1|3|3"}));
+    }
+
+    // A history must be the currency and the period asked for; an empty one
+    // too. Nothing of a wrong answer is kept, and one kept before is asked
+    // for again.
+    void historyAnswerChecks_data()
+    {
+        QTest::addColumn<QByteArray>("document"); // the answer for R01235 from 01.12.2026 to 03.12.2026
+        QTest::addColumn<QString>("message");
+        const QByteArray one = record("02.12.2026", "1", "78,2");
+        QTest::newRow("a page, not a document") << QByteArray("<html><body>Service unavailable</body></html>")
+                                                << "Вместо динамики курса получен документ <html>";
+        QTest::newRow("another currency") << dynamicsOf("R99999", "01.12.2026", "03.12.2026", one)
+                                          << "Сервер ЦБ РФ прислал динамику валюты R99999 вместо R01235";
+        QTest::newRow("no currency") << dynamicsOf("", "01.12.2026", "03.12.2026", one)
+                                     << "Сервер ЦБ РФ прислал динамику без кода валюты вместо R01235";
+        QTest::newRow("a day after") << dynamicsOf("R01235", "01.12.2026", "03.12.2026", one + record("04.12.2026", "1", "78,3"))
+                                     << "Сервер ЦБ РФ прислал курс на 04.12.2026 вне периода 01.12.2026 – 03.12.2026";
+        QTest::newRow("a day before") << dynamicsOf("R01235", "01.12.2026", "03.12.2026", record("30.11.2026", "1", "78,3") + one)
+                                      << "Сервер ЦБ РФ прислал курс на 30.11.2026 вне периода 01.12.2026 – 03.12.2026";
+        QTest::newRow("empty, another period") << dynamicsOf("R01235", "01.01.2026", "02.01.2026", "")
+                                               << "Сервер ЦБ РФ прислал динамику за 01.01.2026 – 02.01.2026 вместо "
+                                                  "01.12.2026 – 03.12.2026";
+        QTest::newRow("empty, no period") << QByteArray("<?xml version=\"1.0\"?><ValCurs ID=\"R01235\"/>")
+                                          << "Сервер ЦБ РФ прислал динамику без периода вместо 01.12.2026 – 03.12.2026";
+        QTest::newRow("empty, another currency") << dynamicsOf("R01239", "01.12.2026", "03.12.2026", "")
+                                                 << "Сервер ЦБ РФ прислал динамику валюты R01239 вместо R01235";
+    }
+    void historyAnswerChecks()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(QString, message);
+        const QByteArray target = historyTarget("01/12/2026", "03/12/2026", "R01235");
+        const QString file = folder() + "/dynamic-R01235-2026-12-01-2026-12-03.xml";
+        server.route(target, {200, document, {}});
+        QCOMPARE(errorOf([&] { orvel::loadRateHistory(online(), "R01235", QDate(2026, 12, 1), QDate(2026, 12, 3)); }),
+                 message);
+        QCOMPARE(kept(), QStringList());
+
+        QVERIFY(QDir().mkpath(folder()));
+        writeFile(file, document);
+        const QByteArray good = dynamicsOf("R01235", "01.12.2026", "03.12.2026", record("02.12.2026", "1", "78,2"));
+        server.route(target, {200, good, {}});
+        const orvel::LoadedHistory h = orvel::loadRateHistory(online(), "R01235", QDate(2026, 12, 1), QDate(2026, 12, 3));
+        QVERIFY(!h.fromCache);
+        QCOMPARE(recordText(h.history.records), QStringList{"02.12.2026|1|78.2|78.2"});
+        QCOMPARE(fileBytes(file), good);
+    }
+
+    // A period without rates is kept when the bank says so for that currency
+    // and period; records on the first and the last day are inside.
+    void historyAnswersKept()
+    {
+        const QByteArray empty = dynamicsOf("R01235", "01.01.2026", "02.01.2026", "");
+        server.route(historyTarget("01/01/2026", "02/01/2026", "R01235"), {200, empty, {}});
+        QVERIFY(orvel::loadRateHistory(online(), "R01235", QDate(2026, 1, 1), QDate(2026, 1, 2)).history.records.empty());
+        const QByteArray ends = dynamicsOf("R01235", "01.12.2026", "02.12.2026",
+                                           record("01.12.2026", "1", "78,1") + record("02.12.2026", "1", "78,2"));
+        server.route(historyTarget("01/12/2026", "02/12/2026", "R01235"), {200, ends, {}});
+        QCOMPARE(orvel::loadRateHistory(online(), "R01235", QDate(2026, 12, 1), QDate(2026, 12, 2)).history.records.size(),
+                 std::size_t(2));
+        QCOMPARE(kept(), (QStringList{"dynamic-R01235-2026-01-01-2026-01-02.xml", "dynamic-R01235-2026-12-01-2026-12-02.xml"}));
     }
 
     void tenYears()

@@ -26,8 +26,10 @@ class QTimer;
 class TRateHistoryForm;
 
 namespace orvel {
+class BankRequest;
 class HotKeys;
 class TcpProbe;
+struct DatedRates;
 } // namespace orvel
 
 class TForm1 : public QMainWindow {
@@ -89,6 +91,8 @@ public:
     QLabel *RateDateLabel = nullptr;
     QDateEdit *RateDateEdit = nullptr;
     QPushButton *RateDateButton = nullptr, *RateHistoryButton = nullptr;
+    QLabel *RateDateProgress = nullptr;              // what has arrived while the rates load
+    orvel::BankRequest *rateDateRequest = nullptr;   // the load, off the window's thread
     TRateHistoryForm *rateHistoryWindow = nullptr; // made on first use, lives with the main window
 
     // ---- keypad tab ----
@@ -124,7 +128,9 @@ public:
     QDate GetCurrencyList(const QString &location);
     void Button7Click();
     bool Edit10KeyPress(QChar key); // false: the key is discarded
-    void RateDateButtonClick();     // also Enter in RateDateEdit
+    void RateDateButtonClick();     // "Загрузить", or "Отмена" while the rates load
+    void RateDateLoad();            // also Enter in RateDateEdit: replaces a load that runs
+    void RateDateCancel();          // also Escape on the tab, and closing the window
     void RateHistoryButtonClick();
 
     void Button9Click();
@@ -166,6 +172,8 @@ private:
     void buildLoanTab();
     void buildConverterTab();
     void buildRateDateRow(QGridLayout *grid, int row);
+    void rateDateIdle();
+    void showDatedRates(orvel::DatedRates &loaded, const QDate &day);
     void buildKeypadTab();
     void deliverHotKey(int id);
     void deliverWaitingHotKeys();
