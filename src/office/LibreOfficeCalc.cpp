@@ -2,7 +2,10 @@
 // application object.
 #include "office/LibreOfficeCalc.h"
 
+#include "office/OfficeProcess.h"
 #include "office/PlaceholderPass.h"
+#include "office/StartControl.h"
+#include "office/Watchdog.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,26 +60,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
 #include <functional>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace css = com::sun::star;
 using css::uno::Any;
@@ -121,298 +113,6 @@ Sequence<css::beans::PropertyValue> props(std::initializer_list<css::beans::Prop
         s[i++] = p;
     return s;
 }
-
-// ---- office processes ----
-
-// Every office process that is running, so that an exit that skips the
-// destructors still takes them along. Never destroyed: the exit hook may run
-// after the program's other statics are gone.
-std::mutex &processMutex()
-{
-    static auto *m = new std::mutex;
-    return *m;
-}
-std::set<pid_t> &runningOffices()
-{
-    static auto *s = new std::set<pid_t>;
-    return *s;
-}
-
-void killOffice(pid_t pid)
-{
-    // The office runs in a process group of its own: take helpers along.
-    ::kill(-pid, SIGKILL);
-    ::kill(pid, SIGKILL);
-}
-
-void killRunningOffices()
-{
-    std::lock_guard<std::mutex> lock(processMutex());
-    for (pid_t pid : runningOffices()) {
-        killOffice(pid);
-        ::waitpid(pid, nullptr, 0);
-    }
-    runningOffices().clear();
-}
-
-// Waits up to `limit` for the process to end; true when it has ended (and
-// was reaped). The wait returns the moment the process ends.
-bool waitForExit(pid_t pid, std::chrono::milliseconds limit)
-{
-    const auto deadline = Clock::now() + limit;
-    const int handle = int(::syscall(SYS_pidfd_open, pid, 0));
-    for (;;) {
-        const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
-        if (r == pid || (r < 0 && errno == ECHILD)) {
-            if (handle >= 0)
-                ::close(handle);
-            return true;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            if (handle >= 0)
-                ::close(handle);
-            return false;
-        }
-        if (handle >= 0) {
-            // Readable when the process has ended.
-            struct pollfd ended = {handle, POLLIN, 0};
-            ::poll(&ended, 1, int(std::min<long long>(left.count(), 1000)));
-        } else {
-            std::this_thread::sleep_for(2ms);
-        }
-    }
-}
-
-// This program's environment with the entries of `extra` ("NAME=value")
-// in place of its own. Read on the thread that may change the environment.
-std::vector<QByteArray> environmentWith(const QStringList &extra)
-{
-    std::vector<QByteArray> env;
-    QList<QByteArray> overridden;
-    for (const QString &e : extra)
-        overridden << (e.section(QLatin1Char('='), 0, 0) + QLatin1Char('=')).toLocal8Bit();
-    for (char **e = environ; *e; ++e) {
-        const QByteArray entry(*e);
-        bool replaced = false;
-        for (const QByteArray &o : overridden)
-            replaced = replaced || entry.startsWith(o);
-        if (!replaced)
-            env.push_back(entry);
-    }
-    for (const QString &e : extra)
-        env.push_back(e.toLocal8Bit());
-    return env;
-}
-
-// What another thread needs to abandon a start that runs on its own: the
-// flag the start looks at, and the guard process to kill meanwhile (0 when
-// there is none: it is reaped only with the mutex held, so a killed id is
-// never one that was reaped and given to another process).
-struct StartControl {
-    std::atomic<bool> abandoned{false};
-    std::mutex mutex;
-    pid_t guard = 0;
-
-    void abandon()
-    {
-        abandoned = true;
-        std::lock_guard<std::mutex> lock(mutex);
-        if (guard)
-            killOffice(guard);
-    }
-};
-
-// Gives the guard process `grace` to end, then kills its group.
-void endProcess(pid_t pid, std::chrono::milliseconds grace)
-{
-    if (!waitForExit(pid, grace)) {
-        killOffice(pid);
-        waitForExit(pid, 5000ms);
-    }
-    // Whatever is left of the group (an office whose guard was killed).
-    ::kill(-pid, SIGKILL);
-}
-
-// Removes the folders in a process of its own that nobody waits for: a
-// removal can take a few hundred milliseconds on a busy disk, and it goes on
-// when this program ends.
-void removeInBackground(const QStringList &folders)
-{
-    std::vector<QByteArray> store{QByteArray("rm"), QByteArray("-rf"), QByteArray("--")};
-    for (const QString &f : folders)
-        store.push_back(QFile::encodeName(f));
-    std::vector<char *> argv;
-    for (QByteArray &a : store)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // The removal is the child of this child, which ends at once: init
-        // reaps it, and it is nobody's zombie.
-        ::setsid();
-        if (::fork() == 0) {
-            const int null = ::open("/dev/null", O_RDWR);
-            if (null >= 0) {
-                ::dup2(null, 0);
-                ::dup2(null, 1);
-                ::dup2(null, 2);
-            }
-            ::close_range(3, ~0U, 0);
-            ::execve("/bin/rm", argv.data(), environ);
-        }
-        ::_exit(0);
-    }
-    if (child > 0)
-        ::waitpid(child, nullptr, 0);
-    else
-        for (const QString &f : folders)
-            QDir(f).removeRecursively();
-}
-
-// The guard's SIGCHLD handler: it only has to interrupt the wait.
-void wakeGuard(int) {}
-
-// Starts the program with the arguments under a small guard process, in a
-// process group of their own; the program's output goes to logPath. The
-// guard waits for the program and ends with its exit status, and kills the
-// program as soon as the write end of its lifeline pipe closes: that end
-// stays with this process, so the program never outlives it, however it
-// ends, and then removes the leftovers. Returns the guard's process id (0
-// when the start failed) and the lifeline to close when the program has
-// ended.
-pid_t spawn(const QString &program, const QStringList &args, const std::vector<QByteArray> &environment,
-            const QString &logPath, const QStringList &leftovers, int &lifeline)
-{
-    // What the office leaves behind when it is killed: removed by the guard
-    // when this program could not do it.
-    std::vector<QByteArray> rmStore{QByteArray("rm"), QByteArray("-rf"), QByteArray("--")};
-    for (const QString &p : leftovers)
-        rmStore.push_back(QFile::encodeName(p));
-    std::vector<char *> rmArgv;
-    for (QByteArray &a : rmStore)
-        rmArgv.push_back(a.data());
-    rmArgv.push_back(nullptr);
-
-    std::vector<QByteArray> argStore{QFile::encodeName(program)};
-    for (const QString &a : args)
-        argStore.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &a : argStore)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    std::vector<QByteArray> envStore = environment;
-    std::vector<char *> envp;
-    for (QByteArray &e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    const QByteArray log = QFile::encodeName(logPath);
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return 0;
-    const pid_t parent = ::getpid();
-    const pid_t guard = ::fork();
-    if (guard < 0) {
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        return 0;
-    }
-    if (guard == 0) {
-        // The guard. Only async-signal-safe calls from here on.
-        struct sigaction wake = {};
-        wake.sa_handler = wakeGuard;
-        ::sigaction(SIGCHLD, &wake, nullptr);
-        sigset_t childBlocked, open;
-        sigemptyset(&open);
-        sigemptyset(&childBlocked);
-        sigaddset(&childBlocked, SIGCHLD);
-        ::sigprocmask(SIG_SETMASK, &childBlocked, nullptr);
-        // The guard outlives this program on purpose: it is the one that
-        // cleans up after it.
-        ::setpgid(0, 0);
-        if (::getppid() != parent)
-            ::_exit(127);
-        // The read end of the lifeline becomes descriptor 3; nothing else of
-        // this program stays open (its display, other offices' lifelines).
-        if (pipeEnds[0] != 3)
-            ::dup2(pipeEnds[0], 3);
-        ::close_range(4, ~0U, 0);
-
-        const pid_t office = ::fork();
-        if (office < 0)
-            ::_exit(127);
-        if (office == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // dies with its guard
-            ::sigprocmask(SIG_SETMASK, &open, nullptr);
-            struct sigaction dfl = {};
-            dfl.sa_handler = SIG_DFL;
-            ::sigaction(SIGCHLD, &dfl, nullptr);
-            ::sigaction(SIGPIPE, &dfl, nullptr); // ignored in this program only
-            const int in = ::open("/dev/null", O_RDONLY);
-            const int out = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (in >= 0)
-                ::dup2(in, 0);
-            if (out >= 0) {
-                ::dup2(out, 1);
-                ::dup2(out, 2);
-            }
-            ::close_range(3, ~0U, 0);
-            ::execve(argv[0], argv.data(), envp.data());
-            ::_exit(127);
-        }
-        for (;;) {
-            int status = 0;
-            if (::waitpid(office, &status, WNOHANG) == office)
-                ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
-            struct pollfd lifelineEnd = {3, POLLIN, 0};
-            // Returns on the office's SIGCHLD or when the lifeline closes.
-            if (::ppoll(&lifelineEnd, 1, nullptr, &open) > 0) {
-                char c;
-                if (::read(3, &c, 1) <= 0) {
-                    ::kill(office, SIGKILL);
-                    ::waitpid(office, nullptr, 0);
-                    ::execve("/bin/rm", rmArgv.data(), envp.data());
-                    ::_exit(137);
-                }
-            }
-        }
-    }
-    ::close(pipeEnds[0]);
-    lifeline = pipeEnds[1];
-    std::lock_guard<std::mutex> lock(processMutex());
-    runningOffices().insert(guard);
-    return guard;
-}
-
-// Kills the office when a call into it has not returned in time.
-class Watchdog {
-public:
-    Watchdog(pid_t pid, std::chrono::milliseconds limit)
-        : m_thread([this, pid, limit] {
-              std::unique_lock<std::mutex> lock(m_mutex);
-              if (!m_cv.wait_for(lock, limit, [this] { return m_done; }))
-                  killOffice(pid);
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
-        }
-        m_cv.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_done = false;
-    std::thread m_thread; // last: starts after the members it uses
-};
 
 // The UNO runtime of this process, bootstrapped once with the office's own
 // types (remote calls need them) and kept until the process ends. Offices
@@ -559,10 +259,7 @@ struct LibreOfficeCalc::Impl {
     // After the office has ended and been reaped.
     void ended()
     {
-        {
-            std::lock_guard<std::mutex> lock(processMutex());
-            runningOffices().erase(pid);
-        }
+        officeReaped(pid);
         if (lifeline >= 0)
             ::close(lifeline);
         lifeline = -1;
@@ -1077,15 +774,7 @@ std::unique_ptr<LibreOfficeCalc> LibreOfficeCalc::prepare()
     if (!unavailable.isEmpty())
         throw OrvelError(unavailable);
 
-    static std::once_flag exitHook;
-    std::call_once(exitHook, [] {
-        std::atexit(killRunningOffices);
-        // Writing to the pipe of an office that has died must fail the
-        // call, not end this program with SIGPIPE.
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        ::sigaction(SIGPIPE, &ignore, nullptr);
-    });
+    prepareForOffices();
 
     std::unique_ptr<LibreOfficeCalc> app(new LibreOfficeCalc);
     Impl &d = *app->d;
