@@ -2,9 +2,12 @@
 // application object.
 #include "office/LibreOfficeCalc.h"
 
+#include "office/CellAddress.h"
 #include "office/OfficeProcess.h"
 #include "office/PlaceholderPass.h"
+#include "office/ProfileSeed.h"
 #include "office/StartControl.h"
+#include "office/UnoHelpers.h"
 #include "office/Watchdog.h"
 
 #include <QDir>
@@ -88,150 +91,6 @@ using namespace std::chrono_literals;
 constexpr auto kConnectLimit = 30s; // a cold office start takes a few seconds
 constexpr auto kQuitLimit = 15s;    // after that a quitting office is killed
 constexpr int kRestartRequested = 81; // the office's exit code asking for a new start
-
-OUString ou(const QString &s) { return OUString(reinterpret_cast<const sal_Unicode *>(s.utf16()), s.size()); }
-QString qs(const OUString &s) { return QString(reinterpret_cast<const QChar *>(s.getStr()), s.getLength()); }
-
-QString fileUrl(const QString &path)
-{
-    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
-}
-
-css::beans::PropertyValue prop(const char *name, const Any &value)
-{
-    css::beans::PropertyValue p;
-    p.Name = OUString::createFromAscii(name);
-    p.Value = value;
-    return p;
-}
-
-Sequence<css::beans::PropertyValue> props(std::initializer_list<css::beans::PropertyValue> list)
-{
-    Sequence<css::beans::PropertyValue> s(sal_Int32(list.size()));
-    sal_Int32 i = 0;
-    for (const css::beans::PropertyValue &p : list)
-        s[i++] = p;
-    return s;
-}
-
-// The UNO runtime of this process, bootstrapped once with the office's own
-// types (remote calls need them) and kept until the process ends. Offices
-// may be started on other threads than the GUI's: the first caller sets it up.
-Reference<css::uno::XComponentContext> localContext()
-{
-    static const Reference<css::uno::XComponentContext> *const context = [] {
-        // The office's bootstrap files: fundamentalrc names the type and
-        // service libraries that unorc lists.
-        const QDir program(libreOfficeProgramDir());
-        rtl::Bootstrap::set(OUString("URE_BOOTSTRAP"),
-                            ou(QStringLiteral("vnd.sun.star.pathname:")
-                               + program.filePath(QStringLiteral("fundamentalrc"))));
-        const QString ini = fileUrl(program.filePath(QStringLiteral("unorc")));
-        return new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext(ou(ini)));
-    }();
-    return *context;
-}
-
-// ---- the private profile ----
-
-// A new profile makes the office set it up and end with kRestartRequested,
-// and the start after that runs the graphics self-test of a first use of
-// this product version: together some 800 ms of every start. Both are
-// skipped when the profile already holds what the office writes into it at
-// its first start: the build of the office its extension folder was made
-// for, and the product version it last ran.
-struct ProfileSeed {
-    QByteArray buildId;        // "buildid" of program/versionrc, "40(Build:2)"
-    QByteArray productVersion; // "ooSetupVersion" of share/registry/main.xcd, "7.4"
-};
-
-ProfileSeed readProfileSeed(const QString &programDir)
-{
-    ProfileSeed seed;
-    QFile versionrc(QDir(programDir).filePath(QStringLiteral("versionrc")));
-    if (versionrc.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : versionrc.readAll().split('\n'))
-            if (line.startsWith("buildid="))
-                seed.buildId = line.mid(8).trimmed();
-    }
-    QFile registry(QDir(programDir).filePath(QStringLiteral("../share/registry/main.xcd")));
-    if (registry.open(QIODevice::ReadOnly)) {
-        const QByteArray xcd = registry.readAll();
-        // The value, not the schema entry (which goes on with its type).
-        const int prop = xcd.indexOf("oor:name=\"ooSetupVersion\">");
-        const int start = prop < 0 ? -1 : xcd.indexOf("<value>", prop);
-        const int end = start < 0 ? -1 : xcd.indexOf("</value>", start);
-        if (end > start) {
-            const QByteArray version = xcd.mid(start + 7, end - start - 7).trimmed();
-            static const QRegularExpression plain(QStringLiteral("^[0-9]+\\.[0-9]+(\\.[0-9]+)*$"));
-            if (plain.match(QString::fromLatin1(version)).hasMatch())
-                seed.productVersion = version;
-        }
-    }
-    return seed;
-}
-
-// The seed of the installed office, read once for each program folder.
-ProfileSeed profileSeed(const QString &programDir)
-{
-    static std::mutex mutex;
-    static QString dir;
-    static ProfileSeed seed;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (dir != programDir) {
-        seed = readProfileSeed(programDir);
-        dir = programDir;
-    }
-    return seed;
-}
-
-void seedProfile(const QDir &profile, const ProfileSeed &seed)
-{
-    auto write = [&](const QString &name, const QByteArray &content) {
-        profile.mkpath(QFileInfo(profile.filePath(name)).path());
-        QFile f(profile.filePath(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(content);
-    };
-    // Without either the office starts as it would without both: slower.
-    if (!seed.buildId.isEmpty())
-        write(QStringLiteral("user/extensions/buildid"), seed.buildId);
-    if (!seed.productVersion.isEmpty())
-        write(QStringLiteral("user/registrymodifications.xcu"),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
-              "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
-              "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
-              "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" "
-              "oor:op=\"fuse\"><value>"
-                  + seed.productVersion + "</value></prop></item>\n</oor:items>\n");
-}
-
-// ---- error texts ----
-
-// The office's exception texts are written for its developers (source
-// files, lines, error codes); a user sees them only when they read as a
-// sentence.
-QString officeReason(const css::uno::Exception &e)
-{
-    const QString text = qs(e.Message).trimmed();
-    static const char *const developerMarks[] = {"::", ".cxx", ".hxx", ".cpp", "0x", "at /", "(Error", "com.sun.star",
-                                                 "<", "\n"};
-    for (const char *mark : developerMarks)
-        if (text.contains(QLatin1String(mark)))
-            return QString();
-    return text;
-}
-
-// An application error's description: no trailing blanks, line breaks or
-// full stops.
-QString description(QString text)
-{
-    while (!text.isEmpty()
-           && (text.back().isSpace() || text.back() == QLatin1Char('.')))
-        text.chop(1);
-    return text;
-}
 
 } // namespace
 
@@ -367,21 +226,6 @@ struct LibreOfficeCalc::Impl {
         }
     }
 
-    // "B7" or "$B$7": the zero-based column and row of one cell.
-    static bool singleCell(const QString &address, int &col, int &row)
-    {
-        static const QRegularExpression re(QStringLiteral("^\\s*\\$?([A-Za-z]{1,3})\\$?([0-9]{1,7})\\s*$"));
-        const QRegularExpressionMatch m = re.match(address);
-        if (!m.hasMatch())
-            return false;
-        col = 0;
-        for (QChar c : m.captured(1))
-            col = col * 26 + (c.toUpper().unicode() - 'A' + 1);
-        row = m.captured(2).toInt() - 1;
-        // The office's own limits: columns A to AMJ, rows 1 to 1048576.
-        return col >= 1 && col <= 1024 && row >= 0 && row < 1048576 && (--col, true);
-    }
-
     // Texts written down one column (the schedule's month rows) reach the
     // office in one call: the first cell is written at once, the ones that
     // follow it directly below wait here until a call that is not one more
@@ -426,7 +270,7 @@ struct LibreOfficeCalc::Impl {
             const int row = p.firstRow + i;
             guarded(cannotWrite(cellName(p.col, row)), [&] {
                 refuseIfAsked(p.col, row, p.col, row);
-                type(cells()->getCellByPosition(p.col, row), p.texts[i]);
+                typeInto(cells()->getCellByPosition(p.col, row), p.texts[i]);
             });
             lastText = {p.col, row};
         }
@@ -451,15 +295,6 @@ struct LibreOfficeCalc::Impl {
         }
         column.texts << text;
         return true;
-    }
-
-    // "B7" of the zero-based column and row.
-    static QString cellName(int col, int row)
-    {
-        QString name;
-        for (int c = col + 1; c > 0; c = (c - 1) / 26)
-            name.prepend(QChar(u'A' + (c - 1) % 26));
-        return name + QString::number(row + 1);
     }
 
     // ---- placeholder replacements ----
@@ -563,7 +398,7 @@ struct LibreOfficeCalc::Impl {
         }
         for (const PlaceholderCellWrite &w : plan.single) {
             refuseIfAsked(a.StartColumn + w.column, a.StartRow + w.row, a.StartColumn + w.column, a.StartRow + w.row);
-            type(cells()->getCellByPosition(a.StartColumn + w.column, a.StartRow + w.row), w.text);
+            typeInto(cells()->getCellByPosition(a.StartColumn + w.column, a.StartRow + w.row), w.text);
         }
         return true;
     }
@@ -595,7 +430,7 @@ struct LibreOfficeCalc::Impl {
                 after.replace(what, replacement, Qt::CaseInsensitive);
                 if (after != before) {
                     refuseIfAsked(col, row, col, row);
-                    type(cell, after);
+                    typeInto(cell, after);
                 }
             });
         }
@@ -622,32 +457,6 @@ struct LibreOfficeCalc::Impl {
         if (!refusedCell().isEmpty() && singleCell(refusedCell(), col, row) && col >= firstCol && col <= lastCol
             && row >= firstRow && row <= lastRow)
             throw css::uno::RuntimeException(OUString());
-    }
-
-    // Calls f for every cell of the range, row by row, with the cell's
-    // column and row on the sheet.
-    static void forEachCell(const Reference<css::table::XCellRange> &r,
-                            const std::function<void(const Reference<css::table::XCell> &, int, int)> &f)
-    {
-        Reference<css::sheet::XCellRangeAddressable> addressable(r, UNO_QUERY_THROW);
-        const css::table::CellRangeAddress a = addressable->getRangeAddress();
-        for (sal_Int32 row = 0; row <= a.EndRow - a.StartRow; ++row)
-            for (sal_Int32 col = 0; col <= a.EndColumn - a.StartColumn; ++col)
-                f(r->getCellByPosition(col, row), a.StartColumn + col, a.StartRow + row);
-    }
-
-    // A text taken as if typed into the cell: "=" makes a formula, digits a
-    // number, and a leading apostrophe makes the rest a text. The office
-    // would keep that apostrophe as part of the text whenever the rest is
-    // not a number; the spreadsheet convention is to drop it always.
-    static void type(const Reference<css::table::XCell> &cell, const QString &text)
-    {
-        if (text.startsWith(QLatin1Char('\''))) {
-            Reference<css::text::XText> t(cell, UNO_QUERY_THROW);
-            t->setString(ou(text.mid(1)));
-        } else {
-            cell->setFormula(ou(text));
-        }
     }
 
     Reference<css::view::XSelectionSupplier> selectionSupplier() const
@@ -984,15 +793,15 @@ void LibreOfficeCalc::setRangeText(const QString &cell, const QString &text)
         return;
     d->call(Impl::cannotWrite(cell), [&] {
         int col = 0, row = 0;
-        if (Impl::singleCell(cell, col, row)) {
+        if (singleCell(cell, col, row)) {
             Impl::refuseIfAsked(col, row, col, row);
-            Impl::type(d->cells()->getCellByPosition(col, row), text);
+            typeInto(d->cells()->getCellByPosition(col, row), text);
             d->lastText = {col, row};
             return;
         }
-        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
+        forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
             Impl::refuseIfAsked(x, y, x, y);
-            Impl::type(c, text);
+            typeInto(c, text);
         });
     });
 }
@@ -1001,12 +810,12 @@ void LibreOfficeCalc::setRangeInt(const QString &cell, int value)
 {
     d->call(Impl::cannotWrite(cell), [&] {
         int col = 0, row = 0;
-        if (Impl::singleCell(cell, col, row)) {
+        if (singleCell(cell, col, row)) {
             Impl::refuseIfAsked(col, row, col, row);
             d->cells()->getCellByPosition(col, row)->setValue(value);
             return;
         }
-        Impl::forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
+        forEachCell(d->range(cell), [&](const Reference<css::table::XCell> &c, int x, int y) {
             Impl::refuseIfAsked(x, y, x, y);
             c->setValue(value);
         });
@@ -1148,8 +957,8 @@ QStringList LibreOfficeCalc::findCells(const QString &range, const QString &text
             searchable->findAll(Reference<css::util::XSearchDescriptor>(search, UNO_QUERY_THROW));
         for (sal_Int32 i = 0; found.is() && i < found->getCount(); ++i) {
             Reference<css::table::XCellRange> part(found->getByIndex(i), UNO_QUERY_THROW);
-            Impl::forEachCell(part, [&](const Reference<css::table::XCell> &, int col, int row) {
-                cells << Impl::cellName(col, row);
+            forEachCell(part, [&](const Reference<css::table::XCell> &, int col, int row) {
+                cells << cellName(col, row);
             });
         }
         return cells;

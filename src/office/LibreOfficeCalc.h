@@ -6,6 +6,7 @@
 // never touched) and talks to it over a named pipe with UNO. Quitting ends
 // the process; releasing an object that was not asked to quit ends it too.
 // Orvel ending, even by a crash, takes the process with it.
+#include "office/LibreOfficeInstall.h"
 #include "office/Spreadsheet.h"
 
 #include <QString>
@@ -16,14 +17,6 @@
 #include <memory>
 
 namespace orvel {
-
-// Why LibreOffice Calc can't be used here ("LibreOffice Calc is not
-// installed", ...), or an empty text when it can.
-QString libreOfficeUnavailableReason();
-
-// The office program folder (ORVEL_LIBREOFFICE_PROGRAM overrides the
-// installed one, e.g. to see how Orvel behaves without LibreOffice).
-QString libreOfficeProgramDir();
 
 #ifdef ORVEL_HAVE_LIBREOFFICE
 
