@@ -1,6 +1,7 @@
 #include "office/Spreadsheet.h"
 
-#include "office/LibreOfficeCalc.h"
+#include "office/LibreOfficeCalcStart.h"
+#include "office/LibreOfficeInstall.h"
 #include "office/SpareOffice.h"
 
 #include <QCoreApplication>
