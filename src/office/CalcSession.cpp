@@ -5,6 +5,7 @@
 #include "office/OfficeProcess.h"
 #include "office/ProfileSeed.h"
 #include "office/StartControl.h"
+#include "office/UnoHelpers.h"
 #include "office/Watchdog.h"
 
 #include <QDir>
@@ -30,13 +31,6 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-using css::uno::Any;
-using css::uno::Reference;
-using css::uno::Sequence;
-using css::uno::UNO_QUERY;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
 
 namespace orvel {
 

@@ -97,22 +97,22 @@ public:
 
     static QString cannotWrite(const QString &cell);
 
-    css::uno::Reference<css::frame::XModel> active() const;
+    Reference<css::frame::XModel> active() const;
     // The active sheet changes only through this object (opening, adding,
     // activating, closing), so it is asked for once after each change.
     void sheetChanged();
-    css::uno::Reference<css::sheet::XSpreadsheet> activeSheet();
-    css::uno::Reference<css::table::XCellRange> cells();
+    Reference<css::sheet::XSpreadsheet> activeSheet();
+    Reference<css::table::XCellRange> cells();
     // Range(address) of the active sheet.
-    css::uno::Reference<css::table::XCellRange> range(const QString &address);
-    css::uno::Reference<css::view::XSelectionSupplier> selectionSupplier() const;
-    css::uno::Reference<css::uno::XInterface> selection() const;
+    Reference<css::table::XCellRange> range(const QString &address);
+    Reference<css::view::XSelectionSupplier> selectionSupplier() const;
+    Reference<css::uno::XInterface> selection() const;
 
     bool endedWhileStarting = false; // the office ended (or was killed) before it answered
     pid_t pid = 0;                   // the office's guard process (see spawn)
-    css::uno::Reference<css::uno::XComponentContext> remote;
-    css::uno::Reference<css::frame::XDesktop2> desktop;
-    std::vector<css::uno::Reference<css::frame::XModel>> workbooks; // open ones; the last is active
+    Reference<css::uno::XComponentContext> remote;
+    Reference<css::frame::XDesktop2> desktop;
+    std::vector<Reference<css::frame::XModel>> workbooks; // open ones; the last is active
 
     ColumnBatch column;
     ReplaceBatch replacements;
@@ -138,8 +138,8 @@ private:
     QString pipe;      // the name the office accepts connections on
     std::unique_ptr<QTemporaryDir> home; // profile, temporary files, output
 
-    css::uno::Reference<css::sheet::XSpreadsheet> sheetCache;
-    css::uno::Reference<css::table::XCellRange> sheetCells;
+    Reference<css::sheet::XSpreadsheet> sheetCache;
+    Reference<css::table::XCellRange> sheetCells;
 };
 
 } // namespace orvel

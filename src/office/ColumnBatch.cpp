@@ -7,11 +7,6 @@
 
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 
-using css::uno::Reference;
-using css::uno::Sequence;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
-
 namespace orvel {
 
 bool ColumnBatch::holdBack(CalcSession &office, const QString &address, const QString &text)

@@ -22,13 +22,6 @@
 #include <com/sun/star/util/XMergeable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 
-using css::uno::Any;
-using css::uno::Reference;
-using css::uno::Sequence;
-using css::uno::UNO_QUERY;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
-
 namespace orvel {
 
 LibreOfficeCalc::LibreOfficeCalc(std::unique_ptr<CalcSession> session) : d(std::move(session)) {}

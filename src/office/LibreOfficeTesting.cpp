@@ -18,11 +18,6 @@
 #include <com/sun/star/util/XReplaceDescriptor.hpp>
 #include <com/sun/star/util/XReplaceable.hpp>
 
-using css::uno::Reference;
-using css::uno::Sequence;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
-
 namespace orvel {
 
 CalcSession &testedSession(const LibreOfficeCalc &calc) { return *calc.d; }

@@ -16,12 +16,6 @@
 #include <com/sun/star/util/XReplaceDescriptor.hpp>
 #include <com/sun/star/util/XReplaceable.hpp>
 
-using css::uno::Any;
-using css::uno::Reference;
-using css::uno::Sequence;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
-
 namespace orvel {
 
 void ReplaceBatch::add(CalcSession &office, const QString &range, const QString &what, const QString &replacement)

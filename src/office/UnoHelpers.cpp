@@ -12,10 +12,6 @@
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/text/XText.hpp>
 
-using css::uno::Reference;
-using css::uno::UNO_QUERY_THROW;
-using rtl::OUString;
-
 namespace orvel {
 
 QString fileUrl(const QString &path)
