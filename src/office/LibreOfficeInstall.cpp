@@ -1,5 +1,4 @@
-// Where LibreOffice is installed, and whether Orvel can use it.
-#include "office/LibreOfficeCalc.h"
+#include "office/LibreOfficeInstall.h"
 
 #include <QDir>
 #include <QFileInfo>

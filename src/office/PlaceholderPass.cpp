@@ -38,6 +38,100 @@ bool uncertain(const Model &m, const QString &what)
     return isFormula(m.text) || m.text.contains(what, Qt::CaseInsensitive) || couldBeInNumber(what);
 }
 
+// Gives the cell the replacement, as Replace types the replaced text.
+void replaceIn(Model &m, const Replacement &r)
+{
+    QString after = m.text;
+    after.replace(r.first, r.second, Qt::CaseInsensitive);
+    if (after == m.text)
+        return;
+    m.changed = true;
+    m.written = after;
+    if (after.startsWith(QLatin1Char('\''))) {
+        // Kept as the text after the apostrophe; none makes the cell empty.
+        m.text = after.mid(1);
+        m.kind = m.text.isEmpty() ? PlaceholderCell::Empty : PlaceholderCell::Text;
+    } else {
+        m.text = after;
+        m.typed = !after.isEmpty();
+        m.kind = after.isEmpty() ? PlaceholderCell::Empty : PlaceholderCell::Text;
+    }
+}
+
+// The replacements applied in order to the model; false when the office
+// may find a text the model can't be sure of.
+bool applyReplacements(QVector<Model> &model, const QList<Replacement> &work)
+{
+    for (const Replacement &r : work) {
+        for (Model &m : model) {
+            if (m.kind == PlaceholderCell::Empty)
+                continue;
+            if (uncertain(m, r.first))
+                return false;
+            if (m.kind != PlaceholderCell::Text || m.typed || !m.text.contains(r.first, Qt::CaseInsensitive))
+                continue;
+            replaceIn(m, r);
+        }
+    }
+    return true;
+}
+
+// A write that fails part of the way leaves the calls one by one to do
+// the rest over the cells already written: they must find nothing there.
+bool nothingLeftToFind(const QVector<Model> &model, const QList<Replacement> &work)
+{
+    for (const Model &m : model) {
+        if (!m.changed || m.kind == PlaceholderCell::Empty)
+            continue;
+        for (const Replacement &r : work)
+            if (uncertain(m, r.first) || m.text.contains(r.first, Qt::CaseInsensitive))
+                return false;
+    }
+    return true;
+}
+
+// The writes of one row's changed cells: runs of the row, and the cells
+// with a comment on their own.
+void planRow(const QVector<PlaceholderCell> &cells, const QVector<Model> &model, int columns, int row,
+             PlaceholderPlan &plan)
+{
+    PlaceholderRun run;
+    int lastChanged = -1;
+    auto close = [&] {
+        if (!run.inputs.isEmpty())
+            plan.runs << run;
+        run = PlaceholderRun();
+        lastChanged = -1;
+    };
+    for (int col = 0; col < columns; ++col) {
+        const int i = row * columns + col;
+        const Model &m = model[i];
+        if (!m.changed) {
+            // Only empty cells without a comment may lie inside a run.
+            if (cells[i].kind != PlaceholderCell::Empty || cells[i].note)
+                close();
+            continue;
+        }
+        ++plan.changed;
+        if (cells[i].note) {
+            close();
+            plan.single << PlaceholderCellWrite{row, col, m.written};
+            continue;
+        }
+        if (run.inputs.isEmpty()) {
+            run.row = row;
+            run.firstColumn = col;
+        } else {
+            for (int between = lastChanged + 1; between < col; ++between)
+                run.inputs << QString();
+        }
+        // "'" alone is an empty text; the office would keep it as typed.
+        run.inputs << (m.written == QLatin1String("'") ? QString() : m.written);
+        lastChanged = col;
+    }
+    close();
+}
+
 } // namespace
 
 PlaceholderPlan planPlaceholderPass(const QVector<PlaceholderCell> &cells, int columns,
@@ -56,81 +150,12 @@ PlaceholderPlan planPlaceholderPass(const QVector<PlaceholderCell> &cells, int c
         model[i].kind = cells[i].kind;
         model[i].text = cells[i].text;
     }
-
-    for (const Replacement &r : work) {
-        for (Model &m : model) {
-            if (m.kind == PlaceholderCell::Empty)
-                continue;
-            if (uncertain(m, r.first))
-                return plan;
-            if (m.kind != PlaceholderCell::Text || m.typed || !m.text.contains(r.first, Qt::CaseInsensitive))
-                continue;
-            QString after = m.text;
-            after.replace(r.first, r.second, Qt::CaseInsensitive);
-            if (after == m.text)
-                continue;
-            m.changed = true;
-            m.written = after;
-            if (after.startsWith(QLatin1Char('\''))) {
-                // Kept as the text after the apostrophe; none makes the cell empty.
-                m.text = after.mid(1);
-                m.kind = m.text.isEmpty() ? PlaceholderCell::Empty : PlaceholderCell::Text;
-            } else {
-                m.text = after;
-                m.typed = !after.isEmpty();
-                m.kind = after.isEmpty() ? PlaceholderCell::Empty : PlaceholderCell::Text;
-            }
-        }
-    }
-
-    // A write that fails part of the way leaves the calls one by one to do
-    // the rest over the cells already written: they must find nothing there.
-    for (const Model &m : model) {
-        if (!m.changed || m.kind == PlaceholderCell::Empty)
-            continue;
-        for (const Replacement &r : work)
-            if (uncertain(m, r.first) || m.text.contains(r.first, Qt::CaseInsensitive))
-                return plan;
-    }
+    if (!applyReplacements(model, work) || !nothingLeftToFind(model, work))
+        return plan;
 
     const int rows = int(cells.size()) / columns;
-    for (int row = 0; row < rows; ++row) {
-        PlaceholderRun run;
-        int lastChanged = -1;
-        auto close = [&] {
-            if (!run.inputs.isEmpty())
-                plan.runs << run;
-            run = PlaceholderRun();
-            lastChanged = -1;
-        };
-        for (int col = 0; col < columns; ++col) {
-            const int i = row * columns + col;
-            const Model &m = model[i];
-            if (!m.changed) {
-                // Only empty cells without a comment may lie inside a run.
-                if (cells[i].kind != PlaceholderCell::Empty || cells[i].note)
-                    close();
-                continue;
-            }
-            ++plan.changed;
-            if (cells[i].note) {
-                close();
-                plan.single << PlaceholderCellWrite{row, col, m.written};
-                continue;
-            }
-            if (run.inputs.isEmpty()) {
-                run.row = row;
-                run.firstColumn = col;
-            } else {
-                for (int between = lastChanged + 1; between < col; ++between)
-                    run.inputs << QString();
-            }
-            // "'" alone is an empty text; the office would keep it as typed.
-            run.inputs << (m.written == QLatin1String("'") ? QString() : m.written);
-            lastChanged = col;
-        }
-        close();
-    }
+    for (int row = 0; row < rows; ++row)
+        planRow(cells, model, columns, row, plan);
     plan.onePass = true;
     return plan;
 }

@@ -1,7 +1,8 @@
 #include "office/Spreadsheet.h"
 
 #include "office/LibreOfficeCalc.h"
-#include "office/SpareOffice.h"
+#include "office/LibreOfficeInstall.h"
+#include "office/LibreOfficeSpareMaker.h"
 
 #include <QCoreApplication>
 
@@ -14,50 +15,7 @@ SpreadsheetFactory &factory()
     return f;
 }
 
-#ifdef ORVEL_HAVE_LIBREOFFICE
 void spareRunQuit();
-
-// Spares are LibreOffice Calc offices started on a thread of their own.
-class LibreOfficeSpareMaker : public SpareOffice::Maker {
-public:
-    void begin() override
-    {
-        if (!libreOfficeUnavailableReason().isEmpty())
-            return; // a run says why, as without spares
-        try {
-            m_start = std::make_unique<LibreOfficeCalcStart>();
-        } catch (const OrvelError &) {
-            // No spare; the run starts its office and reports the failure.
-        }
-    }
-    void end() override { m_start.reset(); }
-    bool exists() const override { return bool(m_start); }
-    bool ready() const override { return m_start && m_start->ready(); }
-    std::unique_ptr<SpreadsheetApp> take() override
-    {
-        const std::unique_ptr<LibreOfficeCalcStart> start = std::move(m_start);
-        if (!start)
-            return nullptr;
-        std::unique_ptr<LibreOfficeCalc> office = start->take();
-        if (office)
-            office->setQuitHook(spareRunQuit);
-        return office;
-    }
-
-private:
-    std::unique_ptr<LibreOfficeCalcStart> m_start;
-};
-#else
-class LibreOfficeSpareMaker : public SpareOffice::Maker {
-public:
-    void begin() override {}
-    void end() override {}
-    bool exists() const override { return false; }
-    bool ready() const override { return false; }
-    std::unique_ptr<SpreadsheetApp> take() override { return nullptr; }
-};
-#endif
-
 void endSpare();
 
 // The program's spare, made at its first use and never destroyed: its
@@ -66,7 +24,7 @@ void endSpare();
 SpareOffice &spare()
 {
     static SpareOffice *const s = [] {
-        auto *spare = new SpareOffice(std::make_unique<LibreOfficeSpareMaker>());
+        auto *spare = new SpareOffice(std::make_unique<LibreOfficeSpareMaker>(spareRunQuit));
         if (QCoreApplication::instance())
             qAddPostRoutine(endSpare);
         return spare;
@@ -76,9 +34,8 @@ SpareOffice &spare()
 
 void endSpare() { spare().setEnabled(false); }
 
-#ifdef ORVEL_HAVE_LIBREOFFICE
+// The office of a run has quit.
 void spareRunQuit() { spare().runQuit(); }
-#endif
 } // namespace
 
 void setSpreadsheetFactory(SpreadsheetFactory f) { factory() = std::move(f); }

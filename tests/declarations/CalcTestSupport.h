@@ -3,7 +3,7 @@
 // workbooks written as flat OpenDocument files, the office processes this
 // program has started, the office of a run kept for reading it back, and
 // writes the office refuses.
-#include "office/LibreOfficeCalc.h"
+#include "office/LibreOfficeTesting.h"
 #include "office/Spreadsheet.h"
 
 #include <QDir>
@@ -94,7 +94,7 @@ public:
     {
         orvel::setSpreadsheetFactory([this, onePass](const QString &) -> std::unique_ptr<orvel::SpreadsheetApp> {
             auto calc = orvel::LibreOfficeCalc::start();
-            calc->setOnePassReplace(onePass);
+            setOnePassReplace(*calc, onePass);
             last = calc.get();
             return calc;
         });
@@ -109,8 +109,8 @@ public:
 // While it lives, every write into the cell fails as one the office refuses.
 class RefusedCell {
 public:
-    explicit RefusedCell(const QString &cell) { orvel::LibreOfficeCalc::refuseWritesTo(cell); }
-    ~RefusedCell() { orvel::LibreOfficeCalc::refuseWritesTo(QString()); }
+    explicit RefusedCell(const QString &cell) { orvel::refuseWritesTo(cell); }
+    ~RefusedCell() { orvel::refuseWritesTo(QString()); }
     RefusedCell(const RefusedCell &) = delete;
     RefusedCell &operator=(const RefusedCell &) = delete;
 };

@@ -4,7 +4,7 @@
 #include "CalcTestSupport.h"
 #include "DeclarationSamples.h"
 #include "GuiTest.h"
-#include "office/LibreOfficeCalc.h"
+#include "office/LibreOfficeTesting.h"
 #include "office/Spreadsheet.h"
 #include "ui/declarations/MaskEdit.h"
 #include "ui/declarations/Tnds.h"
@@ -38,7 +38,7 @@ class TestDeclarationLibreOffice : public QObject {
 
     // One run of the window's button into `name`, its replacements made in
     // one pass or by one office search each; the counts of both kinds.
-    LibreOfficeCalc::ReplaceCounts runWith(QWidget *window, const QString &name, bool onePass)
+    orvel::ReplaceCounts runWith(QWidget *window, const QString &name, bool onePass)
     {
         KeptOffice office(onePass);
         ModalWatcher boxes;
@@ -46,7 +46,7 @@ class TestDeclarationLibreOffice : public QObject {
         QFile::remove(answer);
         click(window, "Button1");
         if (boxes.texts() == QStringList{QStringLiteral("Декларация успешно сформирована!")} && office.last)
-            return office.last->replaceCounts();
+            return replaceCounts(*office.last);
         return {-1, -1};
     }
 
@@ -90,13 +90,13 @@ private slots:
         auto calc = openSaved(answer);
         for (const char *sheet : {"стр.1", "стр.2", "стр.4"}) {
             calc->activateSheet(QString::fromUtf8(sheet));
-            QCOMPARE(calc->findCells(QStringLiteral("A1:DN79"), QStringLiteral("&")), QStringList());
+            QCOMPARE(findCells(*calc, QStringLiteral("A1:DN79"), QStringLiteral("&")), QStringList());
         }
         calc->activateSheet(QStringLiteral("стр.1"));
-        QCOMPARE(calc->cellString(QStringLiteral("A16")), QStringLiteral("С"));
-        QCOMPARE(calc->cellString(QStringLiteral("AK20")), QStringLiteral("Ч"));
-        QCOMPARE(calc->cellKind(QStringLiteral("DF14")), LibreOfficeCalc::CellKind::Text);
-        QCOMPARE(calc->cellString(QStringLiteral("DF14")), QStringLiteral("4"));
+        QCOMPARE(cellString(*calc, QStringLiteral("A16")), QStringLiteral("С"));
+        QCOMPARE(cellString(*calc, QStringLiteral("AK20")), QStringLiteral("Ч"));
+        QCOMPARE(cellKind(*calc, QStringLiteral("DF14")), orvel::CellKind::Text);
+        QCOMPARE(cellString(*calc, QStringLiteral("DF14")), QStringLiteral("4"));
     }
 
     // The simplified declaration: texts, numbers and blanks in its cells.
@@ -112,10 +112,10 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Декларация успешно сформирована!")});
         f->hide();
         auto calc = openSaved(answer);
-        QCOMPARE(calc->cellKind(QStringLiteral("O14")), LibreOfficeCalc::CellKind::Value);
-        QCOMPARE(calc->cellValue(QStringLiteral("O14")), 1.0);
-        QCOMPARE(calc->cellString(QStringLiteral("W17")), QStringLiteral("ИФНС № 1 \"Центральная\""));
-        QCOMPARE(calc->findCells(QStringLiteral("A1:DN79"), QStringLiteral("&")), QStringList());
+        QCOMPARE(cellKind(*calc, QStringLiteral("O14")), orvel::CellKind::Value);
+        QCOMPARE(cellValue(*calc, QStringLiteral("O14")), 1.0);
+        QCOMPARE(cellString(*calc, QStringLiteral("W17")), QStringLiteral("ИФНС № 1 \"Центральная\""));
+        QCOMPARE(findCells(*calc, QStringLiteral("A1:DN79"), QStringLiteral("&")), QStringList());
     }
 
     // Both templates filled both ways, with sample data and with every field
@@ -148,9 +148,9 @@ private slots:
             sample ? fillSimplifiedWindow(w.null1) : emptySimplifiedWindow(w.null1);
         }
         const int placeholders = vat ? 112 : 46;
-        const LibreOfficeCalc::ReplaceCounts each = runWith(window, declaration + QStringLiteral("-each.xls"), false);
+        const orvel::ReplaceCounts each = runWith(window, declaration + QStringLiteral("-each.xls"), false);
         QCOMPARE(each.eachCall, placeholders);
-        const LibreOfficeCalc::ReplaceCounts one = runWith(window, declaration + QStringLiteral("-one.xls"), true);
+        const orvel::ReplaceCounts one = runWith(window, declaration + QStringLiteral("-one.xls"), true);
         QCOMPARE(one.onePass, placeholders);
         QCOMPARE(one.eachCall, 0);
         window->hide();
@@ -166,12 +166,12 @@ private slots:
             }
             // The whole page and a margin beyond the replaced range.
             const QString area = QStringLiteral("A1:FZ120");
-            const QVector<LibreOfficeCalc::CellContent> expected = a->cellContents(area);
-            const QVector<LibreOfficeCalc::CellContent> actual = b->cellContents(area);
+            const QVector<orvel::CellContent> expected = cellContents(*a, area);
+            const QVector<orvel::CellContent> actual = cellContents(*b, area);
             QCOMPARE(actual.size(), expected.size());
             int texts = 0;
             for (int i = 0; i < expected.size(); ++i) {
-                texts += expected[i].kind == LibreOfficeCalc::CellKind::Text;
+                texts += expected[i].kind == orvel::CellKind::Text;
                 if (!(actual[i] == expected[i]))
                     QFAIL(qPrintable(QStringLiteral("%1 cell %2 of row %3: \"%4\" (%5) instead of \"%6\" (%7)")
                                          .arg(sheet)

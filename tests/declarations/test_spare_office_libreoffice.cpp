@@ -6,7 +6,7 @@
 #include "CalcTestSupport.h"
 #include "DeclarationSamples.h"
 #include "GuiTest.h"
-#include "office/LibreOfficeCalc.h"
+#include "office/LibreOfficeTesting.h"
 #include "office/Spreadsheet.h"
 #include "ui/declarations/Tnds.h"
 #include "ui/FileDialogs.h"
@@ -208,7 +208,7 @@ private slots:
         auto calc = orvel::LibreOfficeCalc::start();
         calc->workbooksOpen(target);
         calc->activateSheet(QStringLiteral("стр.1"));
-        QCOMPARE(calc->cellString(QStringLiteral("A16")), QStringLiteral("С"));
+        QCOMPARE(cellString(*calc, QStringLiteral("A16")), QStringLiteral("С"));
     }
 
     // Differentiated payments chosen: a spare starts, and the schedule
