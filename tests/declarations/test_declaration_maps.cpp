@@ -1,11 +1,13 @@
-// The declarations' cell maps without a window: each kind of step as the
-// spreadsheet application receives it, the progress each map reports, column
-// names, and the template copy a run fills. The windows' tests pin the whole
-// transcripts of both declarations.
+// The workbooks filled through the spreadsheet application, without a
+// window: each kind of a declaration map's step as the application receives
+// it, the progress each map reports, column names, the template copy a run
+// fills, and the loan schedule's month rows. The windows' tests pin the whole
+// transcripts of both declarations and of the schedule export.
 #include "calc/OrvelError.h"
 #include "calc/Paths.h"
 #include "declarations/DeclarationMap.h"
 #include "declarations/DeclarationTemplate.h"
+#include "declarations/LoanScheduleSheet.h"
 #include "declarations/SimplifiedDeclaration.h"
 #include "declarations/VatDeclaration.h"
 #include "RecordingSpreadsheet.h"
@@ -135,6 +137,24 @@ private slots:
         QCOMPARE(progressOnly(transcript(f, orvel::fillSimplifiedDeclaration)).join(','),
                  QStringLiteral("progress 8,progress 10,progress 15,progress 20,progress 25,progress 30,progress 35,"
                                 "progress 40,progress 45,progress 50,progress 60,progress 70,progress 80,progress 90"));
+    }
+
+    // The month rows, column by column, from the term as typed; the sheet
+    // shows the fields as typed.
+    void loanScheduleRows()
+    {
+        SpreadsheetLog log;
+        RecordingSpreadsheet app(log);
+        orvel::fillLoanScheduleSheet(app, {QStringLiteral("0300"), QStringLiteral("12"), QStringLiteral("3"), 300, 3},
+                                     QStringLiteral("http://example/"));
+        QVERIFY(log.calls.contains(QStringLiteral("Range(C2) := \"0300\"")));
+        const QStringList rows = log.calls.mid(log.calls.indexOf(QStringLiteral("Selection.WrapText := True")) + 1);
+        QStringList cells;
+        for (const QString &line : rows)
+            cells << line.section(QLatin1Char(')'), 0, 0).mid(6);
+        QCOMPARE(cells, (QStringList{"A7", "A8", "A9", "B7", "B8", "B9", "C7", "C8", "C9", "D7", "D8", "D9", "E7",
+                                     "E8", "E9"}));
+        QCOMPARE(rows.last(), QStringLiteral("Range(E9) := \"=C4*0.01*30/365*B9\""));
     }
 
     void columnNames_data()
