@@ -1,5 +1,7 @@
 #include "declarations/SimplifiedDeclaration.h"
 
+#include "declarations/DeclarationMap.h"
+
 namespace orvel {
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The unified simplified ("zero") declaration of an organisation or an
 // entrepreneur: its fields and its cell map on shablon/upr.xls.
-#include "declarations/DeclarationMap.h"
+#include "declarations/DeclarationStep.h"
 
 #include <QString>
 

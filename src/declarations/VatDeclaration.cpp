@@ -1,5 +1,7 @@
 #include "declarations/VatDeclaration.h"
 
+#include "declarations/DeclarationMap.h"
+
 namespace orvel {
 
 namespace {

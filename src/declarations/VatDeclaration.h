@@ -1,7 +1,7 @@
 #pragma once
 // The VAT declaration of an individual entrepreneur: its fields and its cell
 // map on the sheets of shablon/nds.xls.
-#include "declarations/DeclarationMap.h"
+#include "declarations/DeclarationStep.h"
 
 #include <QString>
 

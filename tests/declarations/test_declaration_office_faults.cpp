@@ -3,7 +3,7 @@
 // for, and no office process outlives the window.
 #include "calc/Paths.h"
 #include "CalcTestSupport.h"
-#include "declarations/DeclarationMap.h"
+#include "declarations/DeclarationStep.h"
 #include "GuiTest.h"
 #include "office/LibreOfficeCalc.h"
 #include "ui/declarations/MaskEdit.h"

@@ -3,7 +3,7 @@
 // buttons at the bottom, the declaration run around the fill of the workbook,
 // the profile files, and the spare office while the window is visible. A
 // window adds its fields, the template it fills, and how its fields fill it.
-#include "declarations/DeclarationMap.h"
+#include "declarations/DeclarationStep.h"
 #include "office/Spreadsheet.h"
 
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "declarations/DeclarationMap.h"
+#include "declarations/DeclarationStep.h"
 
 namespace orvel {
 
@@ -40,36 +40,34 @@ void replacePlaceholderGroup(SpreadsheetApp &app, const QString &range, const QS
     }
 }
 
-void fillStep(SpreadsheetApp &app, const char *range, const char *valuePrefix, const FilledStep &step,
-              const DeclarationProgress &progress)
+void DeclarationStep::carryOut(SpreadsheetApp &app, const QString &range, const QString &valuePrefix,
+                               const DeclarationProgress &progress) const
 {
-    switch (step.kind) {
-    case MapStepKind::Sheet:
-        app.activateSheet(step.at);
+    switch (kind) {
+    case Kind::Sheet:
+        app.activateSheet(at);
         break;
-    case MapStepKind::Group:
-        replacePlaceholderGroup(app, QString::fromUtf8(range), step.at, step.value,
-                                step.padded ? step.text.leftJustified(step.value) : step.text,
-                                QString::fromUtf8(valuePrefix));
+    case Kind::Group:
+        replacePlaceholderGroup(app, range, at, value, padded ? text.leftJustified(value) : text, valuePrefix);
         break;
-    case MapStepKind::Text:
-        app.setRangeText(step.at, step.text);
+    case Kind::Text:
+        app.setRangeText(at, text);
         break;
-    case MapStepKind::Number:
-        app.setRangeInt(step.at, step.value);
+    case Kind::Number:
+        app.setRangeInt(at, value);
         break;
-    case MapStepKind::Character:
-        app.setRangeText(step.at, charAt(step.text, step.value));
+    case Kind::Character:
+        app.setRangeText(at, charAt(text, value));
         break;
-    case MapStepKind::Letters:
+    case Kind::Letters:
         // Letter k goes to every third column from A; names go in as typed.
-        for (int k = step.first; k <= step.last; ++k)
-            if (step.text.size() >= k)
-                app.setRangeText(columnName(3 * k - 2) + QString::number(step.value), QString(step.text[k - 1]));
+        for (int k = first; k <= last; ++k)
+            if (text.size() >= k)
+                app.setRangeText(columnName(3 * k - 2) + QString::number(value), QString(text[k - 1]));
         break;
-    case MapStepKind::Progress:
+    case Kind::Progress:
         if (progress)
-            progress(step.value);
+            progress(value);
         break;
     }
 }
