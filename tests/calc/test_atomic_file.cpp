@@ -3,6 +3,7 @@
 // test their own messages on top of it.
 #include "calc/AtomicFile.h"
 #include "calc/OrvelError.h"
+#include "FileCases.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,26 +16,9 @@
 #include <unistd.h>
 
 using namespace orvel;
+using namespace orveltest;
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QStringList entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 mode_t modeOf(const QString &path)
 {
@@ -48,19 +32,12 @@ mode_t modeOf(const QString &path)
 class TestAtomicFile : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    int m_cases = 0;
+    CaseFolders m_folders;
 
-    QString newFolder()
-    {
-        const QString dir = m_dir.filePath(QStringLiteral("case%1").arg(++m_cases));
-        if (!QDir().mkpath(dir))
-            qFatal("cannot make %s", qPrintable(dir));
-        return dir;
-    }
+    QString newFolder() { return m_folders.next(); }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase() { QVERIFY(m_folders.isValid()); }
 
     // A refused save names the file and gives the system's reason; the old
     // file and the folder's entries stay as they were. The read-only cases
