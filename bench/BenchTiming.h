@@ -10,7 +10,6 @@
 #include "ui/main/TForm1.h"
 
 #include <QElapsedTimer>
-#include <QLineEdit>
 
 #include <memory>
 
@@ -109,11 +108,10 @@ inline ScheduleTiming timeSchedule(TForm1 &form, const QString &dir)
     QElapsedTimer clock;
     TimedFactory factory(clock);
     orvel::setFileDialogHook([&](const orvel::FileDialogRequest &) { return dir + QStringLiteral("/schedule.xls"); });
-    form.Edit7->setText(QStringLiteral("3000000"));
-    form.Edit8->setText(QStringLiteral("9"));
-    form.Edit9->setText(QStringLiteral("360"));
+    const orvel::LoanScheduleFields loan{QStringLiteral("3000000"), QStringLiteral("9"), QStringLiteral("360"), 3000000,
+                                         360};
     clock.start();
-    orvel::exportSchedule(form, 3000000, 9, 360);
+    orvel::exportSchedule(form, loan);
     ScheduleTiming t;
     t.total = clock.nsecsElapsed();
     t.connected = factory.connected;

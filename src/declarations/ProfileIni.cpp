@@ -6,16 +6,15 @@
 // (bytes, or 16-bit units for UTF-16) and only the names and the value that
 // matter are converted, with iconv. A write changes the bytes of one value or
 // inserts the lines it adds; every other byte of the file stays as it was, and
-// the result replaces the file in one rename.
+// the result replaces the file through the atomic writer.
 #include "declarations/Profile.h"
 
+#include "calc/AtomicFile.h"
+
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -383,102 +382,6 @@ ReadResult readFile(const QByteArray &path, QByteArray *data)
     return ReadResult::Read;
 }
 
-bool anyWriteBit(mode_t mode)
-{
-    return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-}
-
-// Whether this process may replace the file or create files in the folder.
-// A file or folder that nobody may write to counts as read-only even for the
-// superuser, who would pass the permission check: a read-only profile stays
-// read-only for every user, as the read-only attribute does.
-bool mayWrite(const QByteArray &path, const struct stat &st, int mode)
-{
-    return ::faccessat(AT_FDCWD, path.constData(), mode, AT_EACCESS) == 0 && anyWriteBit(st.st_mode);
-}
-
-bool writeAll(int fd, const QByteArray &data)
-{
-    const char *p = data.constData();
-    size_t left = static_cast<size_t>(data.size());
-    while (left > 0) {
-        const ssize_t put = ::write(fd, p, left);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += put;
-        left -= static_cast<size_t>(put);
-    }
-    return true;
-}
-
-mode_t newFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Writes data to a temporary file beside target, flushes it to the disk and
-// renames it over target, so target is either the old file or the new one.
-// existing is the old file's status (null for a new file); the new file keeps
-// its permissions and, where the system allows, its owner.
-bool replaceFile(const QByteArray &target, const QByteArray &data, const struct stat *existing)
-{
-    const int slash = target.lastIndexOf('/');
-    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
-    const QByteArray name = target.mid(slash + 1);
-
-    struct stat dirStat;
-    if (::stat(dir.constData(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode)
-        || !mayWrite(dir, dirStat, W_OK | X_OK))
-        return false;
-
-    // Hidden, named after the profile, and short enough for any file system.
-    QByteArray temp = (slash < 0 ? QByteArray() : target.left(slash + 1)) + '.' + name.left(64) + ".XXXXXX";
-    FileDescriptor f;
-    f.fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (f.fd < 0)
-        return false;
-    struct Remover {
-        const QByteArray &path;
-        bool armed = true;
-        ~Remover()
-        {
-            if (armed)
-                ::unlink(path.constData());
-        }
-    } remover{temp};
-
-    if (existing && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid())) {
-        // Only the superuser may give a file away; anyone else ends up owning
-        // the new file, as with any other save.
-        const int rc = ::fchown(f.fd, existing->st_uid, existing->st_gid);
-        (void)rc;
-    }
-    const mode_t mode = existing ? (existing->st_mode & 07777) : newFileMode();
-    if (::fchmod(f.fd, mode) != 0 || !writeAll(f.fd, data) || ::fsync(f.fd) != 0)
-        return false;
-    const int fd = f.fd;
-    f.fd = -1;
-    if (::close(fd) != 0)
-        return false;
-    if (::rename(temp.constData(), target.constData()) != 0)
-        return false;
-    remover.armed = false;
-
-    // Make the rename itself durable. The file is already replaced, so a
-    // failure here is not reported as a failed write.
-    FileDescriptor d;
-    d.fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (d.fd >= 0 && ::fsync(d.fd) != 0) {
-        // Nothing to undo.
-    }
-    return true;
-}
-
 // A value is written on one line: line breaks and NULs in it would end the
 // line early and could forge sections of their own, so they become blanks.
 QString oneLine(const QString &value)
@@ -571,25 +474,19 @@ void writeProfileString(const QString &path, const QString &section, const QStri
                         const QString &value)
 {
     const OrvelError failure(QStringLiteral("Unable to write to %1").arg(path));
-    QByteArray target = QFile::encodeName(path);
+    const QByteArray name = QFile::encodeName(path);
     struct stat st;
-    const bool exists = ::stat(target.constData(), &st) == 0;
+    const bool exists = ::stat(name.constData(), &st) == 0;
     if (!exists && errno != ENOENT)
         throw failure;
     QByteArray file;
-    if (exists) {
-        // Through a symbolic link the file it points to is replaced, not the
-        // link.
-        const QString canonical = QFileInfo(path).canonicalFilePath();
-        if (!canonical.isEmpty())
-            target = QFile::encodeName(canonical);
-        if (!S_ISREG(st.st_mode) || !mayWrite(target, st, W_OK)
-            || readFile(target, &file) != ReadResult::Read)
-            throw failure;
-    }
+    if (exists && (!S_ISREG(st.st_mode) || readFile(name, &file) != ReadResult::Read))
+        throw failure;
     try {
-        const QByteArray bytes = withValue(splitEncoding(file), section, key, value);
-        if (!replaceFile(target, bytes, exists ? &st : nullptr))
+        // The writer keeps the file's permissions and owner, replaces the
+        // file a symbolic link points to, and refuses a read-only file or
+        // folder.
+        if (!replaceFileContents(path, withValue(splitEncoding(file), section, key, value)).isEmpty())
             throw failure;
     } catch (const ConversionFailure &) {
         throw failure;

@@ -16,10 +16,6 @@
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -198,18 +194,6 @@ QByteArray serialise(const LoadedDocument &loaded, const QString &cacheFile)
     return QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
 }
 
-// A file or folder that nobody may write to counts as read-only, for the
-// superuser too, who would pass the permission check.
-bool readOnly(const QString &path)
-{
-    struct stat st;
-    const QByteArray name = QFile::encodeName(path);
-    if (::stat(name.constData(), &st) != 0)
-        return false; // missing: the write itself says what is wrong
-    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0
-           || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
-}
-
 void writeAtomically(const QByteArray &bytes, const QString &cacheFile, bool makeFolder)
 {
     // Written beside the cache and renamed over it: an interrupted or failed
@@ -218,10 +202,6 @@ void writeAtomically(const QByteArray &bytes, const QString &cacheFile, bool mak
         return OrvelError(QStringLiteral("Cannot create file \"%1\". %2")
                               .arg(QDir::toNativeSeparators(QFileInfo(cacheFile).absoluteFilePath()), why));
     };
-    // The rename would replace a read-only cache, or add to a read-only
-    // folder, whenever the folder lets it; the user's protection wins.
-    if (readOnly(cacheFile) || readOnly(QFileInfo(cacheFile).absolutePath()))
-        throw failWith(QString::fromLocal8Bit(std::strerror(EACCES)));
     // A cache folder of its own (the rates on past dates) is made on first use;
     // the working directory of "cbr.xml" is the user's and never made.
     const QString folder = QFileInfo(cacheFile).absolutePath();
@@ -231,7 +211,10 @@ void writeAtomically(const QByteArray &bytes, const QString &cacheFile, bool mak
             throw failWith(QString::fromLocal8Bit(std::strerror(errno ? errno : EACCES)));
     }
     // A write that fails (a full disk included) leaves the old cache as it
-    // was and is reported with the system's reason.
+    // was and is reported with the system's reason. The writer refuses a
+    // read-only cache or folder, for the superuser too: the rename would
+    // replace a read-only cache whenever the folder lets it, and the user's
+    // protection wins.
     const QString why = replaceFileContents(cacheFile, bytes);
     if (!why.isEmpty())
         throw failWith(why);

@@ -3,9 +3,9 @@
 // for, and no office process outlives the window.
 #include "calc/Paths.h"
 #include "CalcTestSupport.h"
+#include "declarations/DeclarationStep.h"
 #include "GuiTest.h"
 #include "office/LibreOfficeTesting.h"
-#include "ui/declarations/DeclarationRun.h"
 #include "ui/declarations/MaskEdit.h"
 #include "ui/declarations/Tnds.h"
 #include "ui/FileDialogs.h"

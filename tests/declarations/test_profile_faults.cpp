@@ -6,6 +6,7 @@
 // ones the system itself brings about.
 #include "declarations/Profile.h"
 #include "FaultTools.h"
+#include "FileCases.h"
 #include "ui/ErrorBox.h"
 
 #include <QDir>
@@ -21,29 +22,14 @@
 using namespace orvel;
 using orveltest::PermissionsEnforced;
 using orveltest::SmallDisk;
+using orveltest::contents;
+using orveltest::entries;
+using orveltest::put;
 
 namespace {
 
 // Windows-1251, as the program writes new profiles; Edit2 is "Иванов".
 const QByteArray kProfile = "[Tnds]\r\nEdit1=7701234567\r\nEdit2=\xC8\xE2\xE0\xED\xEE\xE2\r\n; kept\r\n[Other]\r\nX=1\r\n";
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QStringList entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 // What a save of Edit1 ends with: the box text, or "" when it went through.
 QString saveBox(const QString &path)
@@ -61,19 +47,12 @@ QString saveBox(const QString &path)
 class TestProfileFaults : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    int m_cases = 0;
+    orveltest::CaseFolders m_folders;
 
-    QString newFolder()
-    {
-        const QString dir = m_dir.filePath(QStringLiteral("case%1").arg(++m_cases));
-        if (!QDir().mkpath(dir))
-            qFatal("cannot make %s", qPrintable(dir));
-        return dir;
-    }
+    QString newFolder() { return m_folders.next(); }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase() { QVERIFY(m_folders.isValid()); }
 
     // A save the system refuses says "Unable to write to <path>." and leaves
     // the profile's bytes and the folder's entries as they were; a load of

@@ -37,6 +37,13 @@ class TestScheduleExport : public QObject {
         dialogs.clear();
     }
 
+    // The fields as the loan tab passes them: the texts typed, and the amount
+    // and the term as the calculation read them.
+    orvel::LoanScheduleFields typed(double amount, double term) const
+    {
+        return {w.form1->Edit7->text(), w.form1->Edit8->text(), w.form1->Edit9->text(), amount, term};
+    }
+
 private slots:
     void initTestCase()
     {
@@ -60,7 +67,7 @@ private slots:
         RecordingScope scope(log);
         setInputs(QStringLiteral("100000"), QStringLiteral("12"), QStringLiteral("2"));
         dialogAnswer = QStringLiteral("/tmp/График.xls");
-        orvel::exportSchedule(*w.form1, 100000, 12, 2);
+        orvel::exportSchedule(*w.form1, typed(100000, 2));
 
         const QStringList expected{
             "create Excel.Application",
@@ -148,7 +155,7 @@ private slots:
         RecordingScope scope(log);
         setInputs(QStringLiteral("1200"), QStringLiteral("10"), term);
         dialogAnswer = answer;
-        orvel::exportSchedule(*w.form1, 1200, 10, term == QLatin1String("-3") ? -3 : 1);
+        orvel::exportSchedule(*w.form1, typed(1200, term == QLatin1String("-3") ? -3 : 1));
         QCOMPARE(log.calls.mid(log.calls.size() - tail.size()), tail);
         QCOMPARE(dialogs.size(), unsaved ? 1 : 0);
         QCOMPARE(w.form1->Label15->text(), label);
@@ -209,7 +216,7 @@ private slots:
         RecordingScope scope(log);
         setInputs(amountText, rateText, termText);
         try {
-            orvel::exportSchedule(*w.form1, amount, 12, term);
+            orvel::exportSchedule(*w.form1, typed(amount, term));
             QFAIL("the export went through");
         } catch (const OrvelError &e) {
             QCOMPARE(e.message(), message);
@@ -227,7 +234,7 @@ private slots:
         log.failOn = QStringLiteral("Range(B8)");
         RecordingScope scope(log);
         setInputs(QStringLiteral("100"), QStringLiteral("5"), QStringLiteral("3"));
-        QVERIFY_THROWS_EXCEPTION(OrvelError, orvel::exportSchedule(*w.form1, 100, 5, 3));
+        QVERIFY_THROWS_EXCEPTION(OrvelError, orvel::exportSchedule(*w.form1, typed(100, 3)));
         const QStringList tail{"Selection.WrapText := True",          "Range(A7) := \"=7-6\"",
                                "Range(A8) := \"=8-6\"",               "Range(A9) := \"=9-6\"",
                                "Range(B7) := \"=C2-(C2/C3)*(7-7)\"", "Range(B8) := \"=C2-(C2/C3)*(8-7)\""};
@@ -243,12 +250,12 @@ private slots:
         SpreadsheetLog log;
         RecordingScope scope(log);
         setInputs(QStringLiteral("100"), QStringLiteral("5"), QStringLiteral("0"));
-        QVERIFY_THROWS_EXCEPTION(OrvelError, orvel::exportSchedule(*w.form1, 100, 5, 0));
+        QVERIFY_THROWS_EXCEPTION(OrvelError, orvel::exportSchedule(*w.form1, typed(100, 0)));
         QCOMPARE(log.created, 1);
         QCOMPARE(log.destroyed, 0);
         w.form1->Edit9->setText(QStringLiteral("1"));
         dialogAnswer.clear();
-        orvel::exportSchedule(*w.form1, 100, 5, 1);
+        orvel::exportSchedule(*w.form1, typed(100, 1));
         QCOMPARE(log.created, 2);
         QCOMPARE(log.destroyed, 1);
     }
@@ -261,7 +268,7 @@ private slots:
         qputenv("ORVEL_LIBREOFFICE_PROGRAM", "/nonexistent/libreoffice/program");
         setInputs(QStringLiteral("100"), QStringLiteral("5"), QStringLiteral("1"));
         try {
-            orvel::exportSchedule(*w.form1, 100, 5, 1);
+            orvel::exportSchedule(*w.form1, typed(100, 1));
             QFAIL("the export went through");
         } catch (const OrvelError &e) {
             QCOMPARE(e.message(), QStringLiteral("LibreOffice Calc is not installed, ProgID: \"Excel.Application\""));

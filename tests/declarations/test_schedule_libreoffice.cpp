@@ -60,12 +60,9 @@ class TestScheduleLibreOffice : public QObject {
     // `answer`. Returns the error message, or an empty text.
     QString exportWith(const QString &amount, const QString &rate, const QString &term)
     {
-        w.form1->Edit7->setText(amount);
-        w.form1->Edit8->setText(rate);
-        w.form1->Edit9->setText(term);
         w.form1->Label15->setText(QStringLiteral("before"));
         try {
-            orvel::exportSchedule(*w.form1, amount.toDouble(), rate.toDouble(), term.toDouble());
+            orvel::exportSchedule(*w.form1, {amount, rate, term, amount.toDouble(), term.toDouble()});
         } catch (const OrvelError &e) {
             return e.message();
         }

@@ -278,6 +278,23 @@ void MaskEdit::reportInvalid()
     m_reporting = false;
 }
 
+void MaskEdit::erase(bool backwards)
+{
+    if (hasSelectedText()) {
+        const int a = selectionStart();
+        clearRange(a, a + int(selectedText().size()));
+        return;
+    }
+    // The nearest editable position before the cursor, or from it on.
+    const int n = int(m_mask.positions.size());
+    const int step = backwards ? -1 : 1;
+    int p = backwards ? cursorPosition() - 1 : cursorPosition();
+    while (p >= 0 && p < n && !isEditablePosition(m_mask, p))
+        p += step;
+    if (p >= 0 && p < n)
+        clearRange(p, p + 1);
+}
+
 void MaskEdit::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
@@ -312,32 +329,8 @@ void MaskEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    if (event->key() == Qt::Key_Backspace && mods == Qt::NoModifier) {
-        if (hasSelectedText()) {
-            const int a = selectionStart();
-            clearRange(a, a + int(selectedText().size()));
-        } else {
-            int p = cursorPosition() - 1;
-            while (p >= 0 && !isEditablePosition(m_mask, p))
-                --p;
-            if (p >= 0)
-                clearRange(p, p + 1);
-        }
-        event->accept();
-        return;
-    }
-    if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
-        if (hasSelectedText()) {
-            const int a = selectionStart();
-            clearRange(a, a + int(selectedText().size()));
-        } else {
-            const int n = int(m_mask.positions.size());
-            int p = cursorPosition();
-            while (p < n && !isEditablePosition(m_mask, p))
-                ++p;
-            if (p < n)
-                clearRange(p, p + 1);
-        }
+    if ((event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) && mods == Qt::NoModifier) {
+        erase(event->key() == Qt::Key_Backspace);
         event->accept();
         return;
     }

@@ -90,6 +90,7 @@ private:
     void reportInvalid();
     void typeText(const QString &typed);
     void clearRange(int from, int to); // blanks the digit positions in [from, to)
+    void erase(bool backwards);        // Backspace (backwards) or Delete: the selection or one position
     void setEditedText(const QString &text, int cursor);
     void pasteMasked();
     void cutMasked();

@@ -2,31 +2,30 @@
 // The VAT declaration window of an individual entrepreneur: identification
 // data and the two amounts, written into a copy of shablon/nds.xls through
 // the spreadsheet application. Controls carry the form names as objectName.
-#include <QWidget>
+#include "declarations/VatDeclaration.h"
+#include "ui/declarations/DeclarationWindow.h"
 
-#include <memory>
+#include <functional>
 
 class QComboBox;
-class QLabel;
+class QGroupBox;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QTabWidget;
-class TForm1;
 
-namespace orvel {
-class MaskEdit;
-class SpreadsheetApp;
-} // namespace orvel
-
-class Tnds : public QWidget {
+class Tnds : public orvel::DeclarationWindow {
     Q_OBJECT
 public:
-    // mainWindow supplies the last entered amount and the last tax result.
-    explicit Tnds(TForm1 *mainWindow = nullptr, QWidget *parent = nullptr);
-    ~Tnds() override;
+    // The last figures of the tax calculation: the amount entered and the
+    // result (the tax, or the amount without it).
+    struct TaxFigures {
+        double amount = 0;
+        double tax = 0;
+    };
+    // lastTaxFigures gives them whenever the window turns visible; without
+    // it the window shows 0.
+    explicit Tnds(std::function<TaxFigures()> lastTaxFigures = {}, QWidget *parent = nullptr);
 
-    QLabel *TitleLabel = nullptr;
     QTabWidget *PageControl1 = nullptr;
     QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr; // surname, first name, patronymic
     orvel::MaskEdit *tele = nullptr, *inn = nullptr, *korect = nullptr, *period = nullptr, *god = nullptr;
@@ -35,29 +34,23 @@ public:
                     *kbk = nullptr;
     QLineEdit *summa1 = nullptr; // tax base
     QLineEdit *summa = nullptr;  // VAT
-    QProgressBar *ProgressBar1 = nullptr;
-    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
-                *BitBtn1 = nullptr;
+    QPushButton *BitBtn1 = nullptr;
 
     void FormShow();
-    void Button1Click(); // the declaration run
-    void Button2Click();
     void BitBtn1Click();
-    void Button3Click(); // save profile
-    void Button4Click(); // open profile
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
+    QString templateName() const override;
+    void fill(orvel::SpreadsheetApp &app, const orvel::DeclarationProgress &progress) override;
+    std::vector<ProfileField> profileFields() const override;
 
 private:
-    void build();
-    // One placeholder group on the active sheet: "'" + character i for prefix + i + "&".
-    void group(const char *prefix, int count, const QString &source);
-    void letterCell(const QString &name, int k, int row);
+    void buildTitleFields(QWidget *title);
+    QGroupBox *buildTitlePage(QWidget *page);
+    QGroupBox *buildTaxBox(QWidget *page);
 
-    TForm1 *m_form1 = nullptr;
-    // The application object of the last run; kept until the next run or exit.
-    std::unique_ptr<orvel::SpreadsheetApp> m_excel;
-    QString m_saveDialog1FileName, m_saveDialog2FileName, m_openDialog1FileName;
+    std::function<TaxFigures()> m_lastTaxFigures;
+    // The declaration's fields: the texts come from the controls bound to them.
+    orvel::VatDeclarationFields m_fields;
 };

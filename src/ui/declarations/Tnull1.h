@@ -3,30 +3,19 @@
 // entrepreneur's identification data and the taxes the declaration covers,
 // written into a copy of shablon/upr.xls through the spreadsheet
 // application. Controls carry the form names as objectName.
-#include <QWidget>
-
-#include <memory>
+#include "declarations/SimplifiedDeclaration.h"
+#include "ui/declarations/DeclarationWindow.h"
 
 class QCheckBox;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
 class QRadioButton;
 
-namespace orvel {
-class MaskEdit;
-class SpreadsheetApp;
-} // namespace orvel
-
-class Tnull1 : public QWidget {
+class Tnull1 : public orvel::DeclarationWindow {
     Q_OBJECT
 public:
     explicit Tnull1(QWidget *parent = nullptr);
-    ~Tnull1() override;
 
-    QLabel *TitleLabel = nullptr;
     QLineEdit *Edit1 = nullptr; // tax authority name
     QLineEdit *Edit2 = nullptr; // organisation name
     orvel::MaskEdit *fns = nullptr, *MaskEdit1 = nullptr, *inn = nullptr, *kpp = nullptr, *okato = nullptr,
@@ -38,23 +27,17 @@ public:
     orvel::MaskEdit *MaskEdit3 = nullptr, *MaskEdit2 = nullptr; // its period and quarter
     QCheckBox *CheckBox2 = nullptr;       // profit tax row
     orvel::MaskEdit *MaskEdit5 = nullptr, *MaskEdit4 = nullptr; // its period and quarter
-    QProgressBar *ProgressBar1 = nullptr;
-    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr;
-
-    void Button1Click(); // the declaration run
-    void Button2Click();
-    void Button3Click(); // save profile
-    void Button4Click(); // open profile
 
 protected:
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
+    QString templateName() const override;
+    void fill(orvel::SpreadsheetApp &app, const orvel::DeclarationProgress &progress) override;
+    std::vector<ProfileField> profileFields() const override;
 
 private:
-    void build();
-    void group(const char *prefix, int count, const QString &source);
+    void buildTitleFields(QWidget *title);
+    QWidget *buildTitlePage();
+    QGroupBox *buildTaxes();
 
-    // The application object of the last run; kept until the next run or exit.
-    std::unique_ptr<orvel::SpreadsheetApp> m_excel;
-    QString m_saveDialog1FileName, m_saveDialog2FileName, m_openDialog1FileName;
+    // The declaration's fields: the texts come from the controls bound to them.
+    orvel::SimplifiedDeclarationFields m_fields;
 };

@@ -76,9 +76,10 @@ void TForm1::buildLoanTab()
 void TForm1::Button5Click()
 {
     // The fields are read before the repayment kind is looked at, for both kinds.
-    const double amount = orvel::readAmount(Edit7->text());
-    const double rate = orvel::readAmount(Edit8->text());
-    const double term = orvel::readAmount(Edit9->text());
+    const QString amountText = Edit7->text(), rateText = Edit8->text(), termText = Edit9->text();
+    const double amount = orvel::readAmount(amountText);
+    const double rate = orvel::readAmount(rateText);
+    const double term = orvel::readAmount(termText);
     if (RadioButton7->isChecked()) {
         const orvel::AnnuityResult res = orvel::annuity(amount, rate, term);
         Label15->setText(QStringLiteral("Ежемесячный платеж: ") + orvel::showAmount(res.payment)
@@ -88,6 +89,7 @@ void TForm1::Button5Click()
         Label17->setText(QStringLiteral("Переплата за пользование кредитом: ")
                          + orvel::showAmount(res.overpayment) + QStringLiteral(".p"));
     }
+    // The schedule's sheet shows the fields as typed; its formulas compute the rows.
     if (RadioButton8->isChecked())
-        orvel::exportSchedule(*this, amount, rate, term);
+        orvel::exportSchedule(*this, {amountText, rateText, termText, amount, term});
 }

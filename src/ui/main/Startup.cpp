@@ -28,7 +28,8 @@ OrvelWindows createOrvelWindows()
     OrvelWindows w;
     w.form1 = new TForm1;
     w.form2 = new TForm2;
-    w.nds = new Tnds(w.form1);
+    // The VAT window shows the tax tab's last figures whenever it turns visible.
+    w.nds = new Tnds([form1 = w.form1] { return Tnds::TaxFigures{form1->lastEnteredAmount, form1->lastTaxResult}; });
     w.null1 = new Tnull1;
     w.form1->aboutWindow = w.form2;
     w.form1->ndsWindow = w.nds;

@@ -54,18 +54,17 @@ void TForm1::buildTaxTab()
 
 void TForm1::Button1Click()
 {
+    // The amount is kept for the VAT declaration as soon as it reads, even
+    // when the rate then fails.
+    const double a = orvel::readAmount(Edit1->text());
+    lastEnteredAmount = a;
+    const double r = orvel::readAmount(Edit2->text());
     if (RadioButton2->isChecked()) {
-        const double a = orvel::readAmount(Edit1->text());
-        lastEnteredAmount = a;
-        const double r = orvel::readAmount(Edit2->text());
         const orvel::AccrueResult res = orvel::accrueTax(a, r);
         lastTaxResult = res.tax;
         Label1->setText(QStringLiteral("Сумма c налогом: ") + orvel::showAmount(res.total)
                         + QStringLiteral(". Налог: ") + orvel::showAmount(res.tax));
     } else {
-        const double a = orvel::readAmount(Edit1->text());
-        lastEnteredAmount = a;
-        const double r = orvel::readAmount(Edit2->text());
         const orvel::ExtractResult res = orvel::extractTax(a, r);
         lastTaxResult = res.base;
         Label1->setText(QStringLiteral("Сумма без налога: ") + orvel::showAmount(res.base)
