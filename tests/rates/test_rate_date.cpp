@@ -8,6 +8,7 @@
 #include "HistoryFixtures.h"
 #include "HttpTestServer.h"
 #include "RateFixtures.h"
+#include "rates/HistoryReport.h"
 #include "rates/RateArchive.h"
 #include "rates/RateDocument.h"
 #include "ui/FileDialogs.h"
@@ -407,6 +408,7 @@ private slots:
         QVERIFY(csv.startsWith("\xEF\xBB\xBF"
                                "Дата;Номинал;Курс;Курс за 1 единицу\r\n01.12.2026;100;15,1234;0,151234\r\n"));
         QCOMPARE(csv.count("\r\n"), 8);
+        QCOMPARE(csv, orvel::historyCsv(h->records())); // the window's file is the history's text
         const QImage png(out.filePath(asked[1].fileName), "PNG");
         QCOMPARE(png.size(), h->RateHistoryChart->size() * h->RateHistoryChart->devicePixelRatioF());
 

@@ -4,6 +4,7 @@
 // it only hides it.
 #include "rates/RateDocument.h"
 #include "rates/RateTable.h"
+#include "ui/export/ExportDocument.h"
 
 #include <QDate>
 #include <QString>
@@ -16,6 +17,8 @@ class QChartView;
 class QComboBox;
 class QDateEdit;
 class QDateTimeAxis;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineSeries;
 class QPushButton;
@@ -24,8 +27,9 @@ class QTableView;
 class QValueAxis;
 
 namespace orvel {
+enum class ExportFormat;
 class RateRecordModel;
-}
+} // namespace orvel
 
 class TRateHistoryForm : public QWidget {
     Q_OBJECT
@@ -77,8 +81,15 @@ public:
     void pointAt(std::size_t i);
 
 private:
-    // The save dialog of an export, starting with "<code>_<first>_<last>.<suffix>".
-    QString askExportFile(const char *dialogName, const QString &filter, const QString &suffix);
+    QGridLayout *buildChoice();
+    QChartView *buildChart();
+    QTableView *buildTable();
+    QHBoxLayout *buildButtons();
+    void moveBy(int direction); // the view a quarter of its span back (-1) or forward (+1)
+    // What is saved: the records shown, the figures line and the chart.
+    orvel::ExportDocument document() const;
+    // The save dialog offers "<code>_<first>_<last>.<suffix>".
+    void saveAs(orvel::ExportFormat format, const char *dialogName, const QString &suffix);
     void clearDrawing(const QString &figures);
     void fitRateAxis();
     QString currentCode() const;
