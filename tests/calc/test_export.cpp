@@ -3,21 +3,21 @@
 // PDF read back by pdftotext, the chart as a picture, and a picture that
 // cannot be made.
 #include "calc/OrvelError.h"
+#include "ReadBack.h"
 #include "ui/export/Export.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace orvel;
+using namespace orveltest;
 
 Q_DECLARE_METATYPE(orvel::ExportCell)
 
@@ -62,23 +62,7 @@ ExportDocument twoTables()
     return d;
 }
 
-QByteArray run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        qWarning("%s: %s", qPrintable(program), p.readAllStandardError().constData());
-        return QByteArray();
-    }
-    return p.readAllStandardOutput();
-}
 
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 } // namespace
 
@@ -145,11 +129,9 @@ private slots:
     // header with two tables, the charts over their tables' rows.
     void xlsx()
     {
-        const QString python = qEnvironmentVariable("ORVEL_PYTHON3", QStringLiteral("python3"));
-        const QString script = qEnvironmentVariable("ORVEL_SOURCE_DIR") + QStringLiteral("/tests/calc/read_xlsx.py");
         const QString path = dir.filePath(QStringLiteral("вклад.xlsx"));
         put(path, documentXlsx(twoTables()));
-        const QJsonObject book = QJsonDocument::fromJson(run(python, {script, path})).object();
+        const QJsonObject book = readWorkbook(path);
         QVERIFY2(!book.isEmpty(), "openpyxl did not read the workbook");
         const QJsonObject cells = book["cells"].toObject();
         const auto value = [&](const char *cell) { return cells[QLatin1String(cell)].toObject()["value"].toVariant(); };
