@@ -13,6 +13,7 @@
 #include "rates/RateDocument.h"
 #include "ui/FileDialogs.h"
 #include "ui/history/TRateHistoryForm.h"
+#include "ui/PrintDialog.h"
 #include "ui/main/Startup.h"
 #include "ui/main/TForm1.h"
 
@@ -25,6 +26,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -411,6 +414,31 @@ private slots:
         QCOMPARE(csv, orvel::historyCsv(h->records())); // the window's file is the history's text
         const QImage png(out.filePath(asked[1].fileName), "PNG");
         QCOMPARE(png.size(), h->RateHistoryChart->size() * h->RateHistoryChart->devicePixelRatioF());
+        // The same records as a workbook, a PDF and printed pages.
+        {
+            ModalWatcher boxes;
+            click(h, "RateHistoryXlsx");
+            click(h, "RateHistoryPdf");
+            QCOMPARE(boxes.texts(), QStringList());
+        }
+        QCOMPARE(asked.size(), 4);
+        QCOMPARE(asked[2].fileName, QStringLiteral("KZT_2026-12-01_2026-12-09.xlsx"));
+        QVERIFY(fileBytes(out.filePath(asked[2].fileName)).startsWith("PK\x03\x04"));
+        QCOMPARE(asked[3].fileName, QStringLiteral("KZT_2026-12-01_2026-12-09.pdf"));
+        QVERIFY(fileBytes(out.filePath(asked[3].fileName)).startsWith("%PDF-"));
+        const QString printed = out.filePath(QStringLiteral("печать.pdf"));
+        orvel::setPrintDialogHook([&](QPrinter &printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed);
+            return true;
+        });
+        {
+            ModalWatcher boxes;
+            click(h, "RateHistoryPrint");
+            QCOMPARE(boxes.texts(), QStringList());
+        }
+        orvel::setPrintDialogHook({});
+        QVERIFY(fileBytes(printed).startsWith("%PDF-"));
 
         // The period is over: with the bank gone it comes from the cache.
         bankGone();
@@ -435,6 +463,8 @@ private slots:
         QCOMPARE(h->RateHistoryTable->model()->rowCount(), 0);
         QVERIFY(!h->RateHistoryCsv->isEnabled());
         QVERIFY(!h->RateHistoryPng->isEnabled());
+        for (const char *name : {"RateHistoryXlsx", "RateHistoryPdf", "RateHistoryPrint"})
+            QVERIFY2(!child<QPushButton>(h, name)->isEnabled(), name);
 
         // A record that does not read: the box in this window, nothing drawn.
         h->RateHistoryFrom->setDate(from);

@@ -217,13 +217,29 @@ QHBoxLayout *TRateHistoryForm::buildButtons()
 {
     RateHistoryCsv = named(new QPushButton(QStringLiteral("Сохранить .csv…"), this), "RateHistoryCsv");
     RateHistoryPng = named(new QPushButton(QStringLiteral("Сохранить .png…"), this), "RateHistoryPng");
+    RateHistoryXlsx = named(new QPushButton(QStringLiteral("Сохранить .xlsx…"), this), "RateHistoryXlsx");
+    RateHistoryPdf = named(new QPushButton(QStringLiteral("Сохранить .pdf…"), this), "RateHistoryPdf");
+    RateHistoryPrint = named(new QPushButton(QStringLiteral("Печать…"), this), "RateHistoryPrint");
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(RateHistoryCsv);
-    buttons->addWidget(RateHistoryPng);
+    for (QPushButton *b : exportButtons())
+        buttons->addWidget(b);
     buttons->addStretch(1);
     orvel::onEvent(RateHistoryCsv, &QPushButton::clicked, this, [this] { RateHistoryCsvClick(); });
     orvel::onEvent(RateHistoryPng, &QPushButton::clicked, this, [this] { RateHistoryPngClick(); });
+    orvel::onEvent(RateHistoryXlsx, &QPushButton::clicked, this,
+                   [this] { saveAs(orvel::ExportFormat::Xlsx, "RateHistoryXlsxDialog", QStringLiteral("xlsx")); });
+    orvel::onEvent(RateHistoryPdf, &QPushButton::clicked, this,
+                   [this] { saveAs(orvel::ExportFormat::Pdf, "RateHistoryPdfDialog", QStringLiteral("pdf")); });
+    orvel::onEvent(RateHistoryPrint, &QPushButton::clicked, this, [this] {
+        if (!m_records.empty())
+            orvel::printDocument(this, document());
+    });
     return buttons;
+}
+
+std::array<QPushButton *, 5> TRateHistoryForm::exportButtons() const
+{
+    return {RateHistoryCsv, RateHistoryPng, RateHistoryXlsx, RateHistoryPdf, RateHistoryPrint};
 }
 
 void TRateHistoryForm::moveBy(int direction)
@@ -320,8 +336,9 @@ void TRateHistoryForm::clearDrawing(const QString &figures)
     m_chart->setTitle(figures);
     RateHistoryFigures->setText(figures);
     RateHistoryReadout->clear();
-    for (QPushButton *b : {RateHistoryCsv, RateHistoryPng, RateHistoryZoomReset})
+    for (QPushButton *b : exportButtons())
         b->setEnabled(false);
+    RateHistoryZoomReset->setEnabled(false);
     const QDateTime now = QDate::currentDate().startOfDay();
     m_fitting = true;
     m_axisX->setRange(now.addDays(-1), now);
@@ -359,8 +376,9 @@ void TRateHistoryForm::showHistory(const orvel::RateHistory &history, const QStr
     RateHistoryFigures->setText(orvel::figuresLine(m_records, code));
     m_axisX->setVisible(true);
     m_axisY->setVisible(true);
-    for (QPushButton *b : {RateHistoryCsv, RateHistoryPng, RateHistoryZoomReset})
+    for (QPushButton *b : exportButtons())
         b->setEnabled(true);
+    RateHistoryZoomReset->setEnabled(true);
     RateHistoryZoomResetClick();
     pointAt(m_records.size() - 1);
 }
@@ -459,7 +477,7 @@ orvel::ExportDocument TRateHistoryForm::document() const
     d.notes << RateHistoryFigures->text();
     QChartView *view = RateHistoryChart;
     d.chart = [view](QPainter &painter, const QRectF &target) {
-        view->render(&painter, target, QRect(), Qt::IgnoreAspectRatio);
+        view->render(&painter, target, QRect(), Qt::KeepAspectRatio);
     };
     d.chartSize = view->size();
     d.workbookCharts.push_back({orvel::WorkbookChart::Line, m_chart->title(), 0, 0, QString(), {{3}}});

@@ -1,7 +1,7 @@
 #pragma once
 // The history window: one currency's official rate over a period, as a chart,
-// a line of figures and a table, with .csv and .png export. Modeless; closing
-// it only hides it.
+// a line of figures and a table, saved as .csv, .png, .xlsx or .pdf and
+// printed. Modeless; closing it only hides it.
 #include "rates/RateDocument.h"
 #include "rates/RateTable.h"
 #include "ui/export/ExportDocument.h"
@@ -10,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <vector>
 
 class QChart;
@@ -48,6 +49,7 @@ public:
     QLabel *RateHistoryFigures = nullptr;
     QTableView *RateHistoryTable = nullptr;
     QPushButton *RateHistoryCsv = nullptr, *RateHistoryPng = nullptr;
+    QPushButton *RateHistoryXlsx = nullptr, *RateHistoryPdf = nullptr, *RateHistoryPrint = nullptr;
 
     // Where the bank is asked: its site, as bankSite() gives it.
     QString bankSite;
@@ -85,6 +87,7 @@ private:
     QChartView *buildChart();
     QTableView *buildTable();
     QHBoxLayout *buildButtons();
+    std::array<QPushButton *, 5> exportButtons() const; // the file and print buttons
     void moveBy(int direction); // the view a quarter of its span back (-1) or forward (+1)
     // What is saved: the records shown, the figures line and the chart.
     orvel::ExportDocument document() const;
