@@ -4,16 +4,21 @@ namespace orvel {
 
 namespace {
 
-QString field(const QString &text)
+bool needsQuotes(const QString &text)
 {
-    static const QString special = QStringLiteral(";\"\r\n");
-    for (QChar c : text)
-        if (special.contains(c)) {
-            QString quoted = text;
-            quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-            return QLatin1Char('"') + quoted + QLatin1Char('"');
-        }
-    return text;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u';' || u == u'"' || u == u'\r' || u == u'\n')
+            return true;
+    }
+    return false;
+}
+
+QString quoted(const QString &text)
+{
+    QString inner = text;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
 } // namespace
@@ -22,11 +27,14 @@ CsvText::CsvText() : m_bytes("\xEF\xBB\xBF") {}
 
 void CsvText::addLine(const QStringList &fields)
 {
-    QStringList line;
-    line.reserve(fields.size());
-    for (const QString &f : fields)
-        line << field(f);
-    m_bytes += line.join(QLatin1Char(';')).toUtf8() + "\r\n";
+    QString line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += QLatin1Char(';');
+        line += needsQuotes(fields[i]) ? quoted(fields[i]) : fields[i];
+    }
+    m_bytes += line.toUtf8();
+    m_bytes += "\r\n";
 }
 
 } // namespace orvel

@@ -167,6 +167,7 @@ void DocumentPages::setColumns(const ExportTable &t)
     }
     const qreal share = shares > 0 ? (m_width - fixed) / shares : 0;
     m_columns.clear();
+    m_wrapping = std::any_of(t.columns.begin(), t.columns.end(), [](const ExportColumn &c) { return wraps(c.kind); });
     for (const ExportColumn &c : t.columns)
         m_columns.push_back(c.kind == ColumnKind::Integer ? integer : share * (c.kind == ColumnKind::Formula ? 2 : 1));
 }
@@ -184,6 +185,8 @@ void DocumentPages::header(const ExportTable &t)
 qreal DocumentPages::rowHeight(const ExportTable &t, const QStringList &cells, const QFont &font) const
 {
     qreal height = m_rowHeight;
+    if (!m_wrapping)
+        return height;
     const QFontMetricsF fm(font, &m_device);
     for (std::size_t c = 0; c < t.columns.size() && c < std::size_t(cells.size()); ++c)
         if (wraps(t.columns[c].kind)) {

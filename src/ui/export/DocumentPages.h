@@ -44,6 +44,7 @@ private:
     const int m_pages;
     qreal m_width = 0, m_height = 0, m_rowHeight = 0, m_pad = 0, m_footer = 0, m_y = 0;
     std::vector<qreal> m_columns; // widths of the table being laid out
+    bool m_wrapping = false;      // it has columns whose texts wrap
     QFont m_body, m_bold, m_text, m_title;
     int m_page = 1;
 };

@@ -103,6 +103,11 @@ void XlsxBook::close()
 
 lxw_format *XlsxBook::format(ColumnKind kind, Role role)
 {
+    // No two formats alike (see cellFormat), and none for plain cells.
+    if (kind == ColumnKind::Number)
+        kind = ColumnKind::Text;
+    if (kind == ColumnKind::Text && role == Role::Body)
+        return nullptr;
     lxw_format *&f = m_formats[{kind, role}];
     if (f)
         return f;
@@ -130,10 +135,15 @@ lxw_format *XlsxBook::format(ColumnKind kind, Role role)
     return f;
 }
 
-lxw_format *XlsxBook::cellFormat(const ExportCell &cell, Role role)
+// An input's format: its number format, bold in a heading. The body's own
+// formats serve: libxlsxwriter finds the index of a format that duplicates
+// another by hashing it again at every cell.
+lxw_format *XlsxBook::cellFormat(const ExportCell &cell, bool heading)
 {
     const ColumnKind kind = kindOf(cell);
-    return kind == ColumnKind::Text && role == Role::Input ? nullptr : format(kind, role);
+    if (heading)
+        return format(kind, Role::Heading);
+    return kind == ColumnKind::Text ? nullptr : format(kind, Role::Body);
 }
 
 void XlsxBook::cell(int row, int col, const ExportCell &value, lxw_format *f)
@@ -201,11 +211,10 @@ int XlsxBook::writeInputs(const std::vector<ExportInput> &inputs, int row)
     for (const ExportInput &input : inputs) {
         if (input.where == ExportInput::OnPaper)
             continue;
-        const Role role = input.heading ? Role::Heading : Role::Input;
         const QString label = input.unit.isEmpty() ? input.label : input.label + QStringLiteral(", ") + input.unit;
-        cell(row, 0, label, input.heading ? format(ColumnKind::Text, role) : nullptr);
+        cell(row, 0, label, cellFormat(label, input.heading));
         for (std::size_t i = 0; i < input.values.size(); ++i)
-            cell(row, 2 + int(i), input.values[i], cellFormat(input.values[i], role));
+            cell(row, 2 + int(i), input.values[i], cellFormat(input.values[i], input.heading));
         ++row;
     }
     return row;
@@ -218,11 +227,14 @@ int XlsxBook::writeTable(const ExportTable &table, int row, int *firstRow)
     check(worksheet_set_row(m_sheet, lxw_row_t(row), 30, nullptr));
     for (std::size_t c = 0; c < table.columns.size(); ++c)
         cell(row, int(c), table.columns[c].title, m_head);
+    std::vector<lxw_format *> formats;
+    for (const ExportColumn &column : table.columns)
+        formats.push_back(format(column.kind, Role::Body));
     const int first = row + 1;
     row = first;
     for (const ExportRow &r : table.rows) {
-        for (std::size_t c = 0; c < r.cells.size() && c < table.columns.size(); ++c)
-            cell(row, int(c), r.cells[c], format(table.columns[c].kind, Role::Body));
+        for (std::size_t c = 0; c < r.cells.size() && c < formats.size(); ++c)
+            cell(row, int(c), r.cells[c], formats[c]);
         ++row;
     }
     const int last = row - 1;

@@ -30,9 +30,9 @@ public:
     void close();
 
 private:
-    enum class Role { Body, Total, Input, Heading };
+    enum class Role { Body, Total, Heading };
     lxw_format *format(ColumnKind kind, Role role);
-    lxw_format *cellFormat(const ExportCell &cell, Role role);
+    lxw_format *cellFormat(const ExportCell &cell, bool heading);
     void cell(int row, int col, const ExportCell &value, lxw_format *format);
     int writeInputs(const std::vector<ExportInput> &inputs, int row);
     // Returns the row after the table and the blank row under it.

@@ -53,8 +53,11 @@ ExportTable scheduleTable(const LoanSchedule &schedule)
         table.columns.push_back({scheduleColumnTitle(c), c == ColMonth ? ColumnKind::Integer : ColumnKind::Money,
                                  summed, c == ColEarly});
     }
+    table.rows.reserve(schedule.rows.size());
     for (const ScheduleRow &r : schedule.rows) {
-        ExportRow row{{std::int64_t(r.month)}, r.early > 0};
+        ExportRow row{{}, r.early > 0};
+        row.cells.reserve(ColCount);
+        row.cells.push_back(std::int64_t(r.month));
         for (int c = 1; c < ColCount; ++c)
             row.cells.push_back(Kopecks{scheduleFigure(r, c)});
         table.rows.push_back(std::move(row));
