@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QPalette>
 #include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -197,10 +198,11 @@ private slots:
     {
         ExportDocument d = twoTables();
         d.chartSize = QSize(300, 200);
-        d.chart = [](QPainter &p, const QRectF &target) { p.fillRect(target, Qt::blue); };
+        d.chart = [](QPainter &p, const QRectF &target) { p.fillRect(target.adjusted(10, 10, -10, -10), Qt::blue); };
         const QImage png = QImage::fromData(documentPng(d), "PNG");
         QCOMPARE(png.size(), QSize(300, 200) * qApp->devicePixelRatio());
         QCOMPARE(png.pixelColor(150, 100), QColor(Qt::blue));
+        QCOMPARE(png.pixelColor(2, 2), qApp->palette().window().color()); // around it, as on screen
 
         d.chart = nullptr;
         QVERIFY(documentPng(d).isEmpty());

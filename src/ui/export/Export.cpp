@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPalette>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -113,7 +114,8 @@ QByteArray documentPng(const ExportDocument &document)
     const qreal ratio = qGuiApp->devicePixelRatio();
     QImage picture(document.chartSize * ratio, QImage::Format_ARGB32_Premultiplied);
     picture.setDevicePixelRatio(ratio);
-    picture.fill(Qt::white);
+    // The window's background around the chart, as on screen.
+    picture.fill(QGuiApplication::palette().window().color());
     {
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
