@@ -38,7 +38,7 @@ QString askExportPath(QWidget *parent, ExportFormat format, const QString &dialo
 // OrvelError saying why it could not.
 void saveDocument(const QString &path, const ExportDocument &document, ExportFormat format);
 
-// "Печать…": the print dialog (A4, the document's title as the job's name),
+// "Печать…": the print dialog (A4, the document's name as the job's name),
 // then the pages; false when the dialog was cancelled. Throws OrvelError when
 // the printer fails.
 bool printDocument(QWidget *parent, const ExportDocument &document);
