@@ -12,6 +12,7 @@
 #include "HttpTestServer.h"
 #include "rates/RateArchive.h"
 #include "rates/RateDocument.h"
+#include "ui/FileDialogs.h"
 #include "ui/history/TRateHistoryForm.h"
 
 #include <QApplication>
@@ -91,7 +92,9 @@ int main(int argc, char **argv)
 
     std::vector<Row> rows{{"read dynamics document, 10 years", "", {}},
                           {"history: read and drawn, 10 years", "bytes to chart painted", {}},
-                          {"history: \"Показать\", local server", "fetch, read, chart painted", {}}};
+                          {"history: \"Показать\", local server", "fetch, read, chart painted", {}},
+                          {"history: .csv saved, 10 years", "button to file stored", {}},
+                          {"history: .png saved", "button to file stored", {}}};
     const QByteArray readNote = QByteArray::number(qulonglong(records)) + " records, "
                                 + QByteArray::number(document.size()) + " bytes; mean of 20";
     rows[0].note = readNote.constData();
@@ -118,6 +121,16 @@ int main(int argc, char **argv)
         rows[2].samples.push_back(ms(clock.nsecsElapsed()));
         if (form.records().size() != records)
             return 2;
+
+        // The exports, their save dialogs answered at once.
+        orvel::setFileDialogHook([&](const orvel::FileDialogRequest &r) { return cache.filePath(r.fileName); });
+        clock.start();
+        form.RateHistoryCsvClick();
+        rows[3].samples.push_back(ms(clock.nsecsElapsed()));
+        clock.start();
+        form.RateHistoryPngClick();
+        rows[4].samples.push_back(ms(clock.nsecsElapsed()));
+        orvel::setFileDialogHook({});
         std::fprintf(stderr, "history run %d of %d\n", run + 1, runs);
     }
     print(rows);

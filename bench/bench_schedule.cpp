@@ -1,10 +1,14 @@
 // The payment schedule's speed, with no office: the schedule itself for a
-// long loan with many early repayments, and the window following a typed
-// early repayment. Prints rows of the same table as bench_orvel.
+// long loan with many early repayments, the window following a typed early
+// repayment, and the schedule's files (.xlsx, .csv, .pdf) made for the
+// longest term. Prints rows of the same table as bench_orvel.
 //
 //   cmake --build build --target bench_schedule
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_schedule [runs]
 #include "calc/Schedule.h"
+#include "calc/ScheduleReport.h"
+#include "ui/schedule/ScheduleChart.h"
+#include "ui/schedule/ScheduleFiles.h"
 #include "ui/schedule/TScheduleForm.h"
 
 #include <QApplication>
@@ -80,6 +84,21 @@ std::vector<double> typing(int months, int runs)
     return samples;
 }
 
+// Milliseconds to make one file of the schedule's; `make` gives its bytes.
+template <typename Make>
+std::vector<double> fileTimes(int runs, Make make)
+{
+    std::vector<double> samples;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        if (make().isEmpty())
+            return {};
+        samples.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    return samples;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -103,5 +122,18 @@ int main(int argc, char **argv)
     row("schedule, 1200 months, 100 early repayments", schedule, "ms", "loanSchedule(), mean of 200, with the plain schedule");
     row("schedule window, typed key, 360 months", typing(360, runs), "ms", "key to table, chart and window repainted");
     row("schedule window, typed key, 1200 months", typing(1200, runs), "ms", "the same for the longest term");
+
+    const orvel::ScheduleReport report = orvel::makeScheduleReport(loan);
+    const QLocale locale;
+    const orvel::ChartPainter chart = [&](QPainter &p, const QRectF &target) {
+        orvel::ScheduleChart::render(report.schedule, locale, p, target);
+    };
+    const QByteArray note = QByteArray::number(qulonglong(report.schedule.rows.size())) + " months, bytes made";
+    row("schedule .xlsx, longest loan", fileTimes(runs, [&] { return orvel::scheduleXlsx(report); }), "ms",
+        note.constData());
+    row("schedule .csv, longest loan", fileTimes(runs, [&] { return orvel::scheduleCsv(report); }), "ms",
+        note.constData());
+    row("schedule .pdf, longest loan", fileTimes(runs, [&] { return orvel::schedulePdf(report, locale, chart); }),
+        "ms", "the same, with the chart");
     return 0;
 }

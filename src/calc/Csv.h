@@ -11,8 +11,8 @@ namespace orvel {
 class CsvText {
 public:
     CsvText();
-    // One line. The fields are taken as they are: ours hold no ";", quote
-    // or line break.
+    // One line. A field that holds a ";", a quote or a line break is put in
+    // quotes, its quotes doubled; the others are taken as they are.
     void addLine(const QStringList &fields);
     const QByteArray &bytes() const { return m_bytes; }
 

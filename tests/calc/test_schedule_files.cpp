@@ -4,15 +4,14 @@
 #include "calc/AtomicFile.h"
 #include "calc/ScheduleReport.h"
 #include "FaultTools.h"
+#include "ReadBack.h"
 #include "ui/schedule/ScheduleChart.h"
 #include "ui/schedule/ScheduleFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -21,6 +20,7 @@
 #include <sys/stat.h>
 
 using namespace orvel;
+using namespace orveltest;
 using orveltest::PermissionsEnforced;
 using orveltest::SmallDisk;
 
@@ -39,12 +39,6 @@ QByteArray contents(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 ChartPainter realChart(const ScheduleReport &r)
 {
@@ -54,17 +48,6 @@ ChartPainter realChart(const ScheduleReport &r)
 // Money as pdftotext gives it back (plain blanks for the grouping).
 QString shown(std::int64_t kopecks) { return moneyText(kopecks, kRussian).replace(QChar(0xa0), QLatin1Char(' ')); }
 
-// A program's standard output; the test fails when it does not run cleanly.
-QByteArray run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        qWarning("%s: %s", qPrintable(program), p.readAllStandardError().constData());
-        return QByteArray();
-    }
-    return p.readAllStandardOutput();
-}
 
 } // namespace
 
@@ -141,12 +124,10 @@ private slots:
     // two-decimal format, SUM formulas with their values, and the charts.
     void xlsx()
     {
-        const QString python = qEnvironmentVariable("ORVEL_PYTHON3", QStringLiteral("python3"));
-        const QString script = qEnvironmentVariable("ORVEL_SOURCE_DIR") + QStringLiteral("/tests/calc/read_xlsx.py");
         const ScheduleReport r = report(100000, 12, 12, Repayment::Annuity, {{3, 2000000, EarlyMode::ShortenTerm}});
         const QString path = dir.filePath(QStringLiteral("график.xlsx"));
         put(path, scheduleXlsx(r));
-        const QJsonObject book = QJsonDocument::fromJson(run(python, {script, path})).object();
+        const QJsonObject book = readWorkbook(path);
         QVERIFY2(!book.isEmpty(), "openpyxl did not read the workbook");
         QCOMPARE(book["sheets"].toArray(), QJsonArray{"График платежей"});
         const QJsonObject cells = book["cells"].toObject();

@@ -8,10 +8,12 @@
 #include "HistoryFixtures.h"
 #include "HttpTestServer.h"
 #include "RateFixtures.h"
+#include "rates/HistoryReport.h"
 #include "rates/RateArchive.h"
 #include "rates/RateDocument.h"
 #include "ui/FileDialogs.h"
 #include "ui/history/TRateHistoryForm.h"
+#include "ui/PrintDialog.h"
 #include "ui/main/Startup.h"
 #include "ui/main/TForm1.h"
 
@@ -24,6 +26,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -529,8 +533,34 @@ private slots:
         QVERIFY(csv.startsWith("\xEF\xBB\xBF"
                                "Дата;Номинал;Курс;Курс за 1 единицу\r\n01.12.2026;100;15,1234;0,151234\r\n"));
         QCOMPARE(csv.count("\r\n"), 8);
+        QCOMPARE(csv, orvel::historyCsv(h->records())); // the window's file is the history's text
         const QImage png(out.filePath(asked[1].fileName), "PNG");
         QCOMPARE(png.size(), h->RateHistoryChart->size() * h->RateHistoryChart->devicePixelRatioF());
+        // The same records as a workbook, a PDF and printed pages.
+        {
+            ModalWatcher boxes;
+            click(h, "RateHistoryXlsx");
+            click(h, "RateHistoryPdf");
+            QCOMPARE(boxes.texts(), QStringList());
+        }
+        QCOMPARE(asked.size(), 4);
+        QCOMPARE(asked[2].fileName, QStringLiteral("KZT_2026-12-01_2026-12-09.xlsx"));
+        QVERIFY(fileBytes(out.filePath(asked[2].fileName)).startsWith("PK\x03\x04"));
+        QCOMPARE(asked[3].fileName, QStringLiteral("KZT_2026-12-01_2026-12-09.pdf"));
+        QVERIFY(fileBytes(out.filePath(asked[3].fileName)).startsWith("%PDF-"));
+        const QString printed = out.filePath(QStringLiteral("печать.pdf"));
+        orvel::setPrintDialogHook([&](QPrinter &printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed);
+            return true;
+        });
+        {
+            ModalWatcher boxes;
+            click(h, "RateHistoryPrint");
+            QCOMPARE(boxes.texts(), QStringList());
+        }
+        orvel::setPrintDialogHook({});
+        QVERIFY(fileBytes(printed).startsWith("%PDF-"));
 
         // The period is over: with the bank gone it comes from the cache.
         bankGone();
@@ -555,6 +585,8 @@ private slots:
         QCOMPARE(h->RateHistoryTable->model()->rowCount(), 0);
         QVERIFY(!h->RateHistoryCsv->isEnabled());
         QVERIFY(!h->RateHistoryPng->isEnabled());
+        for (const char *name : {"RateHistoryXlsx", "RateHistoryPdf", "RateHistoryPrint"})
+            QVERIFY2(!child<QPushButton>(h, name)->isEnabled(), name);
 
         // A record that does not read: the box in this window, nothing drawn.
         h->RateHistoryFrom->setDate(from);

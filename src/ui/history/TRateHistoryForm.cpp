@@ -1,34 +1,29 @@
 #include "ui/history/TRateHistoryForm.h"
 
-#include "calc/AtomicFile.h"
 #include "calc/Numbers.h"
 #include "calc/OrvelError.h"
 #include "rates/HistoryReport.h"
 #include "rates/RateArchive.h"
 #include "ui/EnterKey.h"
 #include "ui/ErrorBox.h"
-#include "ui/FileDialogs.h"
+#include "ui/export/Export.h"
+#include "ui/history/HistoryChartView.h"
+#include "ui/history/RateRecordModel.h"
 #include "ui/OverrideCursor.h"
 #include "ui/Widgets.h"
 
-#include <QAbstractTableModel>
-#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeAxis>
-#include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QScatterSeries>
@@ -37,161 +32,16 @@
 #include <QTableView>
 #include <QValueAxis>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 using orvel::named;
 using orvel::RateRecord;
 
-namespace orvel {
-
-// The records as the table shows them.
-class RateRecordModel : public QAbstractTableModel {
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setRecords(const std::vector<RateRecord> *records)
-    {
-        beginResetModel();
-        m_records = records;
-        endResetModel();
-    }
-
-    int rowCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() || !m_records ? 0 : static_cast<int>(m_records->size());
-    }
-    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 4; }
-
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!index.isValid() || !m_records)
-            return {};
-        const RateRecord &r = (*m_records)[static_cast<std::size_t>(index.row())];
-        if (role == Qt::TextAlignmentRole)
-            return index.column() == 0 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                                       : QVariant(Qt::AlignRight | Qt::AlignVCenter);
-        if (role != Qt::DisplayRole)
-            return {};
-        switch (index.column()) {
-        case 0:
-            return r.date.toString(QStringLiteral("dd.MM.yyyy"));
-        case 1:
-            return QString::number(r.nominal);
-        case 2:
-            return rateText(r.value);
-        default:
-            return rateText(r.perUnit);
-        }
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-            return QAbstractTableModel::headerData(section, orientation, role);
-        static const char *const titles[] = {"Дата", "Номинал", "Курс", "За 1 единицу"};
-        return QString::fromUtf8(titles[section]);
-    }
-
-private:
-    const std::vector<RateRecord> *m_records = nullptr;
-};
-
-} // namespace orvel
-
 namespace {
 
 qreal timeOf(const QDate &d) { return static_cast<qreal>(d.startOfDay().toMSecsSinceEpoch()); }
-QDate dateAt(qreal t) { return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(t))).date(); }
-
-// The chart as the mouse and the keyboard use it: the readout follows the
-// mouse, a drag zooms into a stretch of time, the wheel and +/- zoom around a
-// day, the arrows move along, a double or right click (or Home) shows the
-// whole period again.
-class HistoryChartView : public QChartView {
-public:
-    std::function<void(const QDate &)> hovered;
-    std::function<void(double, const QDate &)> zoomed;
-    std::function<void(int)> moved; // -1 back, +1 forward
-    std::function<void()> reset;
-    std::function<QDate()> centre;
-
-    explicit HistoryChartView(QChart *chart, QWidget *parent) : QChartView(chart, parent)
-    {
-        setMouseTracking(true);
-        setRubberBand(QChartView::HorizontalRubberBand);
-        setFocusPolicy(Qt::StrongFocus);
-        setRenderHint(QPainter::Antialiasing);
-    }
-
-protected:
-    void mouseMoveEvent(QMouseEvent *event) override
-    {
-        QChartView::mouseMoveEvent(event);
-        const QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
-        if (hovered && chart()->plotArea().contains(at) && !chart()->series().isEmpty())
-            hovered(dateAt(chart()->mapToValue(at, chart()->series().constFirst()).x()));
-    }
-    void mouseReleaseEvent(QMouseEvent *event) override
-    {
-        // A right click shows the whole period instead of zooming out one step.
-        if (event->button() == Qt::RightButton) {
-            event->accept();
-            if (reset)
-                reset();
-            return;
-        }
-        QChartView::mouseReleaseEvent(event);
-    }
-    void mouseDoubleClickEvent(QMouseEvent *event) override
-    {
-        event->accept();
-        if (reset)
-            reset();
-    }
-    void wheelEvent(QWheelEvent *event) override
-    {
-        const QPointF at = chart()->mapFromScene(mapToScene(event->position().toPoint()));
-        if (!zoomed || chart()->series().isEmpty() || event->angleDelta().y() == 0)
-            return QChartView::wheelEvent(event);
-        event->accept();
-        const QDate day = dateAt(chart()->mapToValue(at, chart()->series().constFirst()).x());
-        zoomed(event->angleDelta().y() > 0 ? 0.8 : 1.25, day);
-    }
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        switch (event->key()) {
-        case Qt::Key_Plus:
-        case Qt::Key_Equal:
-            if (zoomed && centre)
-                zoomed(0.5, centre());
-            break;
-        case Qt::Key_Minus:
-            if (zoomed && centre)
-                zoomed(2.0, centre());
-            break;
-        case Qt::Key_Left:
-            if (moved)
-                moved(-1);
-            break;
-        case Qt::Key_Right:
-            if (moved)
-                moved(1);
-            break;
-        case Qt::Key_Home:
-        case Qt::Key_0:
-            if (reset)
-                reset();
-            break;
-        default:
-            return QChartView::keyPressEvent(event);
-        }
-        event->accept();
-    }
-};
 
 } // namespace
 
@@ -200,6 +50,52 @@ TRateHistoryForm::TRateHistoryForm(QWidget *parent) : QWidget(parent, Qt::Window
     setObjectName(QStringLiteral("RateHistoryForm"));
     setWindowTitle(QStringLiteral("Динамика курса"));
 
+    // Made in the order the keyboard goes through them.
+    QGridLayout *top = buildChoice();
+    QChartView *chart = buildChart();
+    RateHistoryReadout = named(new QLabel(this), "RateHistoryReadout");
+    RateHistoryZoomReset = named(new QPushButton(QStringLiteral("Весь период"), this), "RateHistoryZoomReset");
+    RateHistoryZoomReset->setToolTip(QStringLiteral("Выделите часть графика мышью, чтобы увеличить её; "
+                                                    "колесо, + и − меняют масштаб, стрелки сдвигают"));
+    RateHistoryFigures = named(new QLabel(this), "RateHistoryFigures");
+    RateHistoryFigures->setWordWrap(true);
+    RateHistoryFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont bold = RateHistoryFigures->font();
+    bold.setBold(true);
+    RateHistoryFigures->setFont(bold);
+    QTableView *table = buildTable();
+    QHBoxLayout *buttons = buildButtons();
+
+    auto *readoutRow = new QHBoxLayout;
+    readoutRow->addWidget(RateHistoryReadout, 1);
+    readoutRow->addWidget(RateHistoryZoomReset);
+
+    // The chart takes the room; the table beside it lists the same days.
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(chart);
+    split->addWidget(table);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
+    split->setChildrenCollapsible(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(readoutRow);
+    layout->addWidget(split, 1);
+    layout->addWidget(RateHistoryFigures);
+    layout->addLayout(buttons);
+
+    orvel::onEvent(RateHistoryZoomReset, &QPushButton::clicked, this, [this] { RateHistoryZoomResetClick(); });
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
+    clearDrawing(QString());
+    resize(1040, 620);
+}
+
+// The currency, the period and its presets.
+QGridLayout *TRateHistoryForm::buildChoice()
+{
     const QDate today = QDate::currentDate();
     auto *currencyLabel = new QLabel(QStringLiteral("Валюта:"), this);
     RateHistoryCurrency = named(new QComboBox(this), "RateHistoryCurrency");
@@ -225,6 +121,35 @@ TRateHistoryForm::TRateHistoryForm(QWidget *parent) : QWidget(parent, Qt::Window
     RateHistoryYear = named(new QPushButton(QStringLiteral("Год"), this), "RateHistoryYear");
     RateHistoryFiveYears = named(new QPushButton(QStringLiteral("5 лет"), this), "RateHistoryFiveYears");
 
+    auto *top = new QGridLayout;
+    top->addWidget(currencyLabel, 0, 0);
+    top->addWidget(RateHistoryCurrency, 0, 1, 1, 4);
+    top->addWidget(fromLabel, 1, 0);
+    auto *period = new QHBoxLayout;
+    period->addWidget(RateHistoryFrom);
+    period->addWidget(toLabel);
+    period->addWidget(RateHistoryTo);
+    period->addWidget(RateHistoryShow);
+    period->addSpacing(16);
+    for (QPushButton *b : {RateHistoryMonth, RateHistoryQuarter, RateHistoryYear, RateHistoryFiveYears})
+        period->addWidget(b);
+    period->addStretch(1);
+    top->addLayout(period, 1, 1, 1, 4);
+    top->setColumnStretch(4, 1);
+
+    orvel::onEvent(RateHistoryShow, &QPushButton::clicked, this, [this] { RateHistoryShowClick(); });
+    orvel::onEvent(RateHistoryMonth, &QPushButton::clicked, this, [this] { presetClick(1); });
+    orvel::onEvent(RateHistoryQuarter, &QPushButton::clicked, this, [this] { presetClick(3); });
+    orvel::onEvent(RateHistoryYear, &QPushButton::clicked, this, [this] { presetClick(12); });
+    orvel::onEvent(RateHistoryFiveYears, &QPushButton::clicked, this, [this] { presetClick(60); });
+    orvel::onEvent(RateHistoryCurrency, &QComboBox::activated, this, [this] { RateHistoryShowClick(); });
+    return top;
+}
+
+// The rate over time, a marker on the day pointed at, and the view that
+// zooms and moves along it.
+QChartView *TRateHistoryForm::buildChart()
+{
     m_chart = new QChart;
     m_chart->legend()->hide();
     m_chart->setLocalizeNumbers(true);
@@ -250,7 +175,7 @@ TRateHistoryForm::TRateHistoryForm(QWidget *parent) : QWidget(parent, Qt::Window
         s->attachAxis(m_axisX);
         s->attachAxis(m_axisY);
     }
-    auto *view = new HistoryChartView(m_chart, this);
+    auto *view = new orvel::HistoryChartView(m_chart, this);
     RateHistoryChart = named<QChartView>(view, "RateHistoryChart");
     RateHistoryChart->setMinimumSize(560, 360);
     view->hovered = [this](const QDate &d) {
@@ -258,37 +183,16 @@ TRateHistoryForm::TRateHistoryForm(QWidget *parent) : QWidget(parent, Qt::Window
             pointAt(orvel::nearestRecord(m_records, d));
     };
     view->zoomed = [this](double factor, const QDate &d) { zoomBy(factor, d); };
-    view->moved = [this](int direction) {
-        const qint64 span = viewFrom().daysTo(viewTo());
-        const qint64 step = std::max<qint64>(1, span / 4) * direction;
-        const QDate first = m_records.empty() ? QDate() : m_records.front().date;
-        const QDate last = m_records.empty() ? QDate() : m_records.back().date;
-        QDate from = viewFrom().addDays(step), to = viewTo().addDays(step);
-        if (from < first) {
-            to = to.addDays(from.daysTo(first));
-            from = first;
-        }
-        if (to > last) {
-            from = from.addDays(-last.daysTo(to));
-            to = last;
-        }
-        zoomTo(from, to);
-    };
+    view->moved = [this](int direction) { moveBy(direction); };
     view->reset = [this] { RateHistoryZoomResetClick(); };
     view->centre = [this] { return viewFrom().addDays(viewFrom().daysTo(viewTo()) / 2); };
     connect(m_axisX, &QDateTimeAxis::rangeChanged, this, [this] { fitRateAxis(); });
+    return RateHistoryChart;
+}
 
-    RateHistoryReadout = named(new QLabel(this), "RateHistoryReadout");
-    RateHistoryZoomReset = named(new QPushButton(QStringLiteral("Весь период"), this), "RateHistoryZoomReset");
-    RateHistoryZoomReset->setToolTip(QStringLiteral("Выделите часть графика мышью, чтобы увеличить её; "
-                                                    "колесо, + и − меняют масштаб, стрелки сдвигают"));
-    RateHistoryFigures = named(new QLabel(this), "RateHistoryFigures");
-    RateHistoryFigures->setWordWrap(true);
-    RateHistoryFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QFont bold = RateHistoryFigures->font();
-    bold.setBold(true);
-    RateHistoryFigures->setFont(bold);
-
+// The records, a row a day; choosing one points the chart at it.
+QTableView *TRateHistoryForm::buildTable()
+{
     m_model = new orvel::RateRecordModel(this);
     RateHistoryTable = named(new QTableView(this), "RateHistoryTable");
     RateHistoryTable->setModel(m_model);
@@ -306,64 +210,54 @@ TRateHistoryForm::TRateHistoryForm(QWidget *parent) : QWidget(parent, Qt::Window
                 if (current.isValid())
                     pointAt(static_cast<std::size_t>(current.row()));
             });
+    return RateHistoryTable;
+}
 
+QHBoxLayout *TRateHistoryForm::buildButtons()
+{
     RateHistoryCsv = named(new QPushButton(QStringLiteral("Сохранить .csv…"), this), "RateHistoryCsv");
     RateHistoryPng = named(new QPushButton(QStringLiteral("Сохранить .png…"), this), "RateHistoryPng");
-
-    auto *top = new QGridLayout;
-    top->addWidget(currencyLabel, 0, 0);
-    top->addWidget(RateHistoryCurrency, 0, 1, 1, 4);
-    top->addWidget(fromLabel, 1, 0);
-    auto *period = new QHBoxLayout;
-    period->addWidget(RateHistoryFrom);
-    period->addWidget(toLabel);
-    period->addWidget(RateHistoryTo);
-    period->addWidget(RateHistoryShow);
-    period->addSpacing(16);
-    for (QPushButton *b : {RateHistoryMonth, RateHistoryQuarter, RateHistoryYear, RateHistoryFiveYears})
-        period->addWidget(b);
-    period->addStretch(1);
-    top->addLayout(period, 1, 1, 1, 4);
-    top->setColumnStretch(4, 1);
-
-    auto *readoutRow = new QHBoxLayout;
-    readoutRow->addWidget(RateHistoryReadout, 1);
-    readoutRow->addWidget(RateHistoryZoomReset);
-
-    // The chart takes the room; the table beside it lists the same days.
-    auto *split = new QSplitter(Qt::Horizontal, this);
-    split->addWidget(RateHistoryChart);
-    split->addWidget(RateHistoryTable);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 0);
-    split->setChildrenCollapsible(false);
-
+    RateHistoryXlsx = named(new QPushButton(QStringLiteral("Сохранить .xlsx…"), this), "RateHistoryXlsx");
+    RateHistoryPdf = named(new QPushButton(QStringLiteral("Сохранить .pdf…"), this), "RateHistoryPdf");
+    RateHistoryPrint = named(new QPushButton(QStringLiteral("Печать…"), this), "RateHistoryPrint");
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(RateHistoryCsv);
-    buttons->addWidget(RateHistoryPng);
+    for (QPushButton *b : exportButtons())
+        buttons->addWidget(b);
     buttons->addStretch(1);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(readoutRow);
-    layout->addWidget(split, 1);
-    layout->addWidget(RateHistoryFigures);
-    layout->addLayout(buttons);
-
-    orvel::onEvent(RateHistoryShow, &QPushButton::clicked, this, [this] { RateHistoryShowClick(); });
-    orvel::onEvent(RateHistoryMonth, &QPushButton::clicked, this, [this] { presetClick(1); });
-    orvel::onEvent(RateHistoryQuarter, &QPushButton::clicked, this, [this] { presetClick(3); });
-    orvel::onEvent(RateHistoryYear, &QPushButton::clicked, this, [this] { presetClick(12); });
-    orvel::onEvent(RateHistoryFiveYears, &QPushButton::clicked, this, [this] { presetClick(60); });
     orvel::onEvent(RateHistoryCsv, &QPushButton::clicked, this, [this] { RateHistoryCsvClick(); });
     orvel::onEvent(RateHistoryPng, &QPushButton::clicked, this, [this] { RateHistoryPngClick(); });
-    orvel::onEvent(RateHistoryZoomReset, &QPushButton::clicked, this, [this] { RateHistoryZoomResetClick(); });
-    orvel::onEvent(RateHistoryCurrency, &QComboBox::activated, this, [this] { RateHistoryShowClick(); });
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    orvel::onEvent(RateHistoryXlsx, &QPushButton::clicked, this,
+                   [this] { saveAs(orvel::ExportFormat::Xlsx, "RateHistoryXlsxDialog", QStringLiteral("xlsx")); });
+    orvel::onEvent(RateHistoryPdf, &QPushButton::clicked, this,
+                   [this] { saveAs(orvel::ExportFormat::Pdf, "RateHistoryPdfDialog", QStringLiteral("pdf")); });
+    orvel::onEvent(RateHistoryPrint, &QPushButton::clicked, this, [this] {
+        if (!m_records.empty())
+            orvel::printDocument(this, document());
+    });
+    return buttons;
+}
 
-    clearDrawing(QString());
-    resize(1040, 620);
+std::array<QPushButton *, 5> TRateHistoryForm::exportButtons() const
+{
+    return {RateHistoryCsv, RateHistoryPng, RateHistoryXlsx, RateHistoryPdf, RateHistoryPrint};
+}
+
+void TRateHistoryForm::moveBy(int direction)
+{
+    const qint64 span = viewFrom().daysTo(viewTo());
+    const qint64 step = std::max<qint64>(1, span / 4) * direction;
+    const QDate first = m_records.empty() ? QDate() : m_records.front().date;
+    const QDate last = m_records.empty() ? QDate() : m_records.back().date;
+    QDate from = viewFrom().addDays(step), to = viewTo().addDays(step);
+    if (from < first) {
+        to = to.addDays(from.daysTo(first));
+        from = first;
+    }
+    if (to > last) {
+        from = from.addDays(-last.daysTo(to));
+        to = last;
+    }
+    zoomTo(from, to);
 }
 
 TRateHistoryForm::~TRateHistoryForm()
@@ -442,8 +336,9 @@ void TRateHistoryForm::clearDrawing(const QString &figures)
     m_chart->setTitle(figures);
     RateHistoryFigures->setText(figures);
     RateHistoryReadout->clear();
-    for (QPushButton *b : {RateHistoryCsv, RateHistoryPng, RateHistoryZoomReset})
+    for (QPushButton *b : exportButtons())
         b->setEnabled(false);
+    RateHistoryZoomReset->setEnabled(false);
     const QDateTime now = QDate::currentDate().startOfDay();
     m_fitting = true;
     m_axisX->setRange(now.addDays(-1), now);
@@ -481,8 +376,9 @@ void TRateHistoryForm::showHistory(const orvel::RateHistory &history, const QStr
     RateHistoryFigures->setText(orvel::figuresLine(m_records, code));
     m_axisX->setVisible(true);
     m_axisY->setVisible(true);
-    for (QPushButton *b : {RateHistoryCsv, RateHistoryPng, RateHistoryZoomReset})
+    for (QPushButton *b : exportButtons())
         b->setEnabled(true);
+    RateHistoryZoomReset->setEnabled(true);
     RateHistoryZoomResetClick();
     pointAt(m_records.size() - 1);
 }
@@ -561,40 +457,51 @@ void TRateHistoryForm::pointAt(std::size_t i)
     RateHistoryReadout->setText(text);
 }
 
-QString TRateHistoryForm::askExportFile(const char *dialogName, const QString &filter, const QString &suffix)
+orvel::ExportDocument TRateHistoryForm::document() const
 {
-    orvel::FileDialogRequest request;
-    request.kind = orvel::FileDialogRequest::Save;
-    request.name = QString::fromLatin1(dialogName);
-    request.filter = filter;
-    request.defaultSuffix = suffix;
-    request.fileName = QStringLiteral("%1_%2_%3.%4")
-                           .arg(m_code, m_records.front().date.toString(Qt::ISODate),
-                                m_records.back().date.toString(Qt::ISODate), suffix);
-    return orvel::runFileDialog(this, request);
+    orvel::ExportDocument d;
+    d.title = m_chart->title();
+    d.name = QStringLiteral("Динамика курса");
+    const QString period = m_records.front().date.toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral(" – ")
+                           + m_records.back().date.toString(QStringLiteral("dd.MM.yyyy"));
+    d.inputs.push_back({QStringLiteral("Период"), {period}});
+    orvel::ExportTable table;
+    table.columns = {{QStringLiteral("Дата"), orvel::ColumnKind::Date},
+                     {QStringLiteral("Номинал"), orvel::ColumnKind::Integer},
+                     {QStringLiteral("Курс"), orvel::ColumnKind::Number},
+                     {QStringLiteral("Курс за 1 единицу"), orvel::ColumnKind::Number}};
+    table.rows.reserve(m_records.size());
+    for (const RateRecord &r : m_records)
+        table.rows.push_back({{r.date, std::int64_t(r.nominal), r.value, r.perUnit}});
+    d.tables.push_back(std::move(table));
+    d.notes << RateHistoryFigures->text();
+    QChartView *view = RateHistoryChart;
+    d.chart = [view](QPainter &painter, const QRectF &target) {
+        view->render(&painter, target, QRect(), Qt::KeepAspectRatio);
+    };
+    d.chartSize = view->size();
+    d.workbookCharts.push_back({orvel::WorkbookChart::Line, m_chart->title(), 0, 0, QString(), {{3}}});
+    return d;
+}
+
+void TRateHistoryForm::saveAs(orvel::ExportFormat format, const char *dialogName, const QString &suffix)
+{
+    if (m_records.empty())
+        return;
+    const QString fileName = QStringLiteral("%1_%2_%3.%4")
+                                 .arg(m_code, m_records.front().date.toString(Qt::ISODate),
+                                      m_records.back().date.toString(Qt::ISODate), suffix);
+    const QString path = orvel::askExportPath(this, format, QString::fromLatin1(dialogName), fileName);
+    if (!path.isEmpty())
+        orvel::saveDocument(path, document(), format);
 }
 
 void TRateHistoryForm::RateHistoryCsvClick()
 {
-    if (m_records.empty())
-        return;
-    const QString path = askExportFile("RateHistoryCsvDialog", QStringLiteral("Текст CSV|*.csv"), QStringLiteral("csv"));
-    if (path.isEmpty())
-        return;
-    orvel::saveFileAtomically(path, orvel::historyCsv(m_records));
+    saveAs(orvel::ExportFormat::Csv, "RateHistoryCsvDialog", QStringLiteral("csv"));
 }
 
 void TRateHistoryForm::RateHistoryPngClick()
 {
-    if (m_records.empty())
-        return;
-    const QString path = askExportFile("RateHistoryPngDialog", QStringLiteral("Рисунок PNG|*.png"), QStringLiteral("png"));
-    if (path.isEmpty())
-        return;
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !RateHistoryChart->grab().save(&buffer, "PNG"))
-        throw OrvelError(QStringLiteral("Не удалось сохранить файл \"%1\": рисунок не удалось составить")
-                             .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
-    orvel::saveFileAtomically(path, bytes);
+    saveAs(orvel::ExportFormat::Png, "RateHistoryPngDialog", QStringLiteral("png"));
 }

@@ -1,14 +1,16 @@
 #pragma once
 // The history window: one currency's official rate over a period, as a chart,
-// a line of figures and a table, with .csv and .png export. Modeless; closing
-// it only hides it.
+// a line of figures and a table, saved as .csv, .png, .xlsx or .pdf and
+// printed. Modeless; closing it only hides it.
 #include "rates/RateDocument.h"
 #include "rates/RateTable.h"
+#include "ui/export/ExportDocument.h"
 
 #include <QDate>
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <vector>
 
 class QChart;
@@ -16,6 +18,8 @@ class QChartView;
 class QComboBox;
 class QDateEdit;
 class QDateTimeAxis;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineSeries;
 class QPushButton;
@@ -24,8 +28,9 @@ class QTableView;
 class QValueAxis;
 
 namespace orvel {
+enum class ExportFormat;
 class RateRecordModel;
-}
+} // namespace orvel
 
 class TRateHistoryForm : public QWidget {
     Q_OBJECT
@@ -44,6 +49,7 @@ public:
     QLabel *RateHistoryFigures = nullptr;
     QTableView *RateHistoryTable = nullptr;
     QPushButton *RateHistoryCsv = nullptr, *RateHistoryPng = nullptr;
+    QPushButton *RateHistoryXlsx = nullptr, *RateHistoryPdf = nullptr, *RateHistoryPrint = nullptr;
 
     // Where the bank is asked: its site, as bankSite() gives it.
     QString bankSite;
@@ -77,8 +83,16 @@ public:
     void pointAt(std::size_t i);
 
 private:
-    // The save dialog of an export, starting with "<code>_<first>_<last>.<suffix>".
-    QString askExportFile(const char *dialogName, const QString &filter, const QString &suffix);
+    QGridLayout *buildChoice();
+    QChartView *buildChart();
+    QTableView *buildTable();
+    QHBoxLayout *buildButtons();
+    std::array<QPushButton *, 5> exportButtons() const; // the file and print buttons
+    void moveBy(int direction); // the view a quarter of its span back (-1) or forward (+1)
+    // What is saved: the records shown, the figures line and the chart.
+    orvel::ExportDocument document() const;
+    // The save dialog offers "<code>_<first>_<last>.<suffix>".
+    void saveAs(orvel::ExportFormat format, const char *dialogName, const QString &suffix);
     void clearDrawing(const QString &figures);
     void fitRateAxis();
     QString currentCode() const;

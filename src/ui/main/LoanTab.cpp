@@ -1,11 +1,13 @@
 // The loan tab of the main window.
 #include "calc/Loan.h"
 #include "calc/Numbers.h"
+#include "calc/Schedule.h"
 #include "office/Spreadsheet.h"
 #include "ui/ErrorBox.h"
 #include "ui/main/ScheduleExport.h"
 #include "ui/main/TForm1.h"
 #include "ui/schedule/TScheduleForm.h"
+#include "ui/ShowInFront.h"
 #include "ui/Widgets.h"
 
 #include <QGridLayout>
@@ -15,6 +17,27 @@
 #include <QRadioButton>
 
 using orvel::named;
+
+namespace {
+
+// "График платежей…": the fields read as "Расчет" reads them, the term as
+// months, given to the schedule window (made on first use, then found again).
+void openScheduleWindow(TForm1 &form)
+{
+    const double amount = orvel::readAmount(form.Edit7->text());
+    const double rate = orvel::readAmount(form.Edit8->text());
+    const double term = orvel::readAmount(form.Edit9->text());
+    const int months = orvel::loanMonths(term);
+    const orvel::Repayment kind = form.RadioButton7->isChecked() ? orvel::Repayment::Annuity
+                                                                 : orvel::Repayment::Differentiated;
+    auto *window = form.findChild<TScheduleForm *>(QStringLiteral("ScheduleForm"), Qt::FindDirectChildrenOnly);
+    if (!window)
+        window = new TScheduleForm(&form);
+    window->setLoan(amount, rate, months, kind);
+    orvel::showInFront(window);
+}
+
+} // namespace
 
 void TForm1::buildLoanTab()
 {
@@ -62,7 +85,7 @@ void TForm1::buildLoanTab()
     grid->setRowStretch(8, 1);
 
     orvel::onEvent(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
-    orvel::onEvent(ScheduleButton, &QPushButton::clicked, this, [this] { orvel::openScheduleWindow(*this); });
+    orvel::onEvent(ScheduleButton, &QPushButton::clicked, this, [this] { openScheduleWindow(*this); });
     // While differentiated payments are chosen, a schedule export may come
     // soon: an office gets ready meanwhile.
     QObject::connect(RadioButton8, &QRadioButton::toggled, this, [](bool chosen) {

@@ -1,20 +1,14 @@
 #include "ui/schedule/TScheduleForm.h"
 
-#include "calc/AtomicFile.h"
 #include "calc/Numbers.h"
 #include "ui/ErrorBox.h"
-#include "ui/FileDialogs.h"
-#include "ui/main/TForm1.h"
-#include "ui/OverrideCursor.h"
-#include "ui/PrintDialog.h"
+#include "ui/export/Export.h"
 #include "ui/schedule/ScheduleChart.h"
 #include "ui/schedule/ScheduleFiles.h"
 #include "ui/schedule/ScheduleModel.h"
-#include "ui/ShowInFront.h"
 #include "ui/Widgets.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QChartView>
 #include <QComboBox>
 #include <QDir>
@@ -26,12 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -65,9 +55,19 @@ TScheduleForm::TScheduleForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
     auto *split = named(new QSplitter(Qt::Horizontal, this), "ScheduleSplitter");
     main->addWidget(split, 1);
+    split->addWidget(buildEarlyAndSummary(split));
+    split->addWidget(buildChartAndTable(split));
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setSizes({380, 800});
+    main->addLayout(buildButtons());
+    buildEarlyEditor();
+}
 
-    // ---- left: early repayments and the summary ----
-    auto *left = new QWidget(split);
+// The left side: the early repayments editor over the summary.
+QWidget *TScheduleForm::buildEarlyAndSummary(QWidget *parent)
+{
+    auto *left = new QWidget(parent);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto *earlyBox = named(new QGroupBox(QStringLiteral("Досрочные погашения"), left), "EarlyBox");
@@ -99,9 +99,14 @@ TScheduleForm::TScheduleForm(QWidget *parent) : QWidget(parent, Qt::Window)
     summaryLayout->addWidget(ScheduleSummary);
     leftLayout->addWidget(summaryBox);
     left->setMinimumWidth(360);
+    orvel::onEvent(EarlyAdd, &QPushButton::clicked, this, [this] { EarlyAddClick(); });
+    return left;
+}
 
-    // ---- right: the chart over the table ----
-    auto *rightSplit = named(new QSplitter(Qt::Vertical, split), "ScheduleRightSplitter");
+// The right side: the chart over the table and its totals row.
+QWidget *TScheduleForm::buildChartAndTable(QWidget *parent)
+{
+    auto *rightSplit = named(new QSplitter(Qt::Vertical, parent), "ScheduleRightSplitter");
     m_chart = new orvel::ScheduleChart;
     ScheduleChartView = named(new QChartView(m_chart, rightSplit), "ScheduleChart");
     ScheduleChartView->setRenderHint(QPainter::Antialiasing);
@@ -127,10 +132,18 @@ TScheduleForm::TScheduleForm(QWidget *parent) : QWidget(parent, Qt::Window)
     header->resizeSection(orvel::ColMonth, ScheduleTable->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     header->setMinimumSectionSize(40);
     tableLayout->addWidget(ScheduleTable, 1);
+    tableLayout->addWidget(buildTotalsRow(tableArea, rowHeight));
+    rightSplit->setStretchFactor(0, 1);
+    rightSplit->setStretchFactor(1, 1);
+    rightSplit->setSizes({340, 360});
+    return rightSplit;
+}
 
-    // The totals row keeps under the columns it sums, whatever their widths.
+// The totals row keeps under the columns it sums, whatever their widths.
+QTableView *TScheduleForm::buildTotalsRow(QWidget *parent, int rowHeight)
+{
     m_totals = new orvel::ScheduleTotalsModel(this);
-    ScheduleTotals = named(new QTableView(tableArea), "ScheduleTotals");
+    ScheduleTotals = named(new QTableView(parent), "ScheduleTotals");
     ScheduleTotals->setModel(m_totals);
     ScheduleTotals->horizontalHeader()->hide();
     ScheduleTotals->verticalHeader()->hide();
@@ -143,23 +156,18 @@ TScheduleForm::TScheduleForm(QWidget *parent) : QWidget(parent, Qt::Window)
     ScheduleTotals->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // Stretched sections change size without a signal when the table does,
     // so the header's own resizing is watched too (and followed once it is done).
+    QHeaderView *header = ScheduleTable->horizontalHeader();
     connect(header, &QHeaderView::sectionResized, this, &TScheduleForm::alignTotals);
     header->installEventFilter(this);
     alignTotals();
     connect(ScheduleTable->horizontalScrollBar(), &QScrollBar::valueChanged, ScheduleTotals->horizontalScrollBar(),
             &QScrollBar::setValue);
-    tableLayout->addWidget(ScheduleTotals);
-    rightSplit->setStretchFactor(0, 1);
-    rightSplit->setStretchFactor(1, 1);
-    rightSplit->setSizes({340, 360});
+    return ScheduleTotals;
+}
 
-    split->addWidget(left);
-    split->addWidget(rightSplit);
-    split->setStretchFactor(0, 0);
-    split->setStretchFactor(1, 1);
-    split->setSizes({380, 800});
-
-    // ---- buttons ----
+// The status line, "Сохранить…" with its menu, "Печать…" and "Закрыть".
+QHBoxLayout *TScheduleForm::buildButtons()
+{
     auto *buttons = new QHBoxLayout;
     ScheduleStatus = named(new QLabel(this), "ScheduleStatus");
     ScheduleStatus->setStyleSheet(notePalette(false));
@@ -186,15 +194,18 @@ TScheduleForm::TScheduleForm(QWidget *parent) : QWidget(parent, Qt::Window)
     buttons->addWidget(ScheduleSave);
     buttons->addWidget(SchedulePrint);
     buttons->addWidget(ScheduleClose);
-    main->addLayout(buttons);
 
-    orvel::onEvent(EarlyAdd, &QPushButton::clicked, this, [this] { EarlyAddClick(); });
     orvel::onEvent(ScheduleSaveXlsx, &QAction::triggered, this, [this] { ScheduleSaveXlsxClick(); });
     orvel::onEvent(ScheduleSaveCsv, &QAction::triggered, this, [this] { ScheduleSaveCsvClick(); });
     orvel::onEvent(ScheduleSavePdf, &QAction::triggered, this, [this] { ScheduleSavePdfClick(); });
     orvel::onEvent(SchedulePrint, &QPushButton::clicked, this, [this] { SchedulePrintClick(); });
     connect(ScheduleClose, &QPushButton::clicked, this, &QWidget::close);
+    return buttons;
+}
 
+// The editor's column titles and the hint shown while it has no rows.
+void TScheduleForm::buildEarlyEditor()
+{
     for (const QString &title : {QStringLiteral("Месяц"), QStringLiteral("Сумма, ₽"), QStringLiteral("Способ")}) {
         auto *label = new QLabel(title, m_earlyRows);
         label->setStyleSheet(notePalette(false));
@@ -389,86 +400,35 @@ void TScheduleForm::layOutEarlyRows()
     m_earlyGrid->setRowStretch(2 + 2 * int(m_early.size()), 1);
 }
 
-void TScheduleForm::paintChart(QPainter &painter, const QRectF &target) const
+orvel::ExportDocument TScheduleForm::document() const
 {
-    orvel::ScheduleChart::render(m_report.schedule, QLocale(), painter, target);
+    const QLocale locale;
+    const orvel::LoanSchedule &schedule = m_report.schedule;
+    return orvel::scheduleDocument(m_report, locale, [&schedule, locale](QPainter &p, const QRectF &r) {
+        orvel::ScheduleChart::render(schedule, locale, p, r);
+    });
 }
 
-void TScheduleForm::saveAs(Format format)
+void TScheduleForm::saveAs(orvel::ExportFormat format, const QString &suffix)
 {
     if (!m_hasLoan)
         return;
-    orvel::FileDialogRequest request;
-    request.kind = orvel::FileDialogRequest::Save;
-    request.name = QStringLiteral("ScheduleSaveDialog");
-    switch (format) {
-    case Format::Xlsx:
-        request.filter = QStringLiteral("Книга Excel|*.xlsx");
-        request.defaultSuffix = QStringLiteral("xlsx");
-        break;
-    case Format::Csv:
-        request.filter = QStringLiteral("Текст CSV|*.csv");
-        request.defaultSuffix = QStringLiteral("csv");
-        break;
-    case Format::Pdf:
-        request.filter = QStringLiteral("Документ PDF|*.pdf");
-        request.defaultSuffix = QStringLiteral("pdf");
-        break;
-    }
-    request.fileName = QStringLiteral("График платежей.") + request.defaultSuffix;
-    const QString path = orvel::runFileDialog(this, request);
+    const QString path = orvel::askExportPath(this, format, QStringLiteral("ScheduleSaveDialog"),
+                                              QStringLiteral("График платежей.") + suffix);
     if (path.isEmpty())
         return;
     ScheduleStatus->clear();
-    const orvel::OverrideCursor wait(Qt::WaitCursor);
-    QByteArray bytes;
-    switch (format) {
-    case Format::Xlsx: bytes = orvel::scheduleXlsx(m_report); break;
-    case Format::Csv: bytes = orvel::scheduleCsv(m_report); break;
-    case Format::Pdf:
-        bytes = orvel::schedulePdf(m_report, QLocale(),
-                                   [this](QPainter &p, const QRectF &r) { paintChart(p, r); });
-        break;
-    }
-    orvel::saveFileAtomically(path, bytes);
+    orvel::saveDocument(path, document(), format);
     ScheduleStatus->setStyleSheet(notePalette(false));
     ScheduleStatus->setText(QStringLiteral("Сохранено: ") + QDir::toNativeSeparators(path));
 }
 
-void TScheduleForm::ScheduleSaveXlsxClick() { saveAs(Format::Xlsx); }
-void TScheduleForm::ScheduleSaveCsvClick() { saveAs(Format::Csv); }
-void TScheduleForm::ScheduleSavePdfClick() { saveAs(Format::Pdf); }
+void TScheduleForm::ScheduleSaveXlsxClick() { saveAs(orvel::ExportFormat::Xlsx, QStringLiteral("xlsx")); }
+void TScheduleForm::ScheduleSaveCsvClick() { saveAs(orvel::ExportFormat::Csv, QStringLiteral("csv")); }
+void TScheduleForm::ScheduleSavePdfClick() { saveAs(orvel::ExportFormat::Pdf, QStringLiteral("pdf")); }
 
 void TScheduleForm::SchedulePrintClick()
 {
-    if (!m_hasLoan)
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("График платежей"));
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                                      QPageLayout::Millimeter));
-    if (!orvel::runPrintDialog(this, printer))
-        return;
-    const orvel::OverrideCursor wait(Qt::WaitCursor);
-    orvel::paintScheduleDocument(printer, m_report, QLocale(),
-                                 [this](QPainter &p, const QRectF &r) { paintChart(p, r); });
+    if (m_hasLoan)
+        orvel::printDocument(this, document());
 }
-
-namespace orvel {
-
-void openScheduleWindow(TForm1 &form)
-{
-    // The fields as the tab's own button reads them, then the term as months.
-    const double amount = readAmount(form.Edit7->text());
-    const double rate = readAmount(form.Edit8->text());
-    const double term = readAmount(form.Edit9->text());
-    const int months = loanMonths(term);
-    const Repayment kind = form.RadioButton7->isChecked() ? Repayment::Annuity : Repayment::Differentiated;
-    auto *window = form.findChild<TScheduleForm *>(QStringLiteral("ScheduleForm"), Qt::FindDirectChildrenOnly);
-    if (!window)
-        window = new TScheduleForm(&form);
-    window->setLoan(amount, rate, months, kind);
-    orvel::showInFront(window);
-}
-
-} // namespace orvel

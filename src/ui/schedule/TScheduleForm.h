@@ -7,6 +7,7 @@
 // A modeless window of the main window; closing it only hides it, and the
 // early repayments typed stay for the next opening.
 #include "calc/ScheduleReport.h"
+#include "ui/export/ExportDocument.h"
 
 #include <QWidget>
 
@@ -18,13 +19,14 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QGridLayout;
+class QHBoxLayout;
 class QPushButton;
 class QSpinBox;
 class QTableView;
 class QToolButton;
-class TForm1;
 
 namespace orvel {
+enum class ExportFormat;
 class ScheduleChart;
 class ScheduleModel;
 class ScheduleTotalsModel;
@@ -82,12 +84,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QWidget *buildEarlyAndSummary(QWidget *parent);
+    QWidget *buildChartAndTable(QWidget *parent);
+    QTableView *buildTotalsRow(QWidget *parent, int rowHeight);
+    QHBoxLayout *buildButtons();
+    void buildEarlyEditor();
     void alignTotals();
-    enum class Format { Xlsx, Csv, Pdf };
-    void saveAs(Format format);
+    // What is saved and printed: the schedule shown, with its chart.
+    orvel::ExportDocument document() const;
+    void saveAs(orvel::ExportFormat format, const QString &suffix);
     void recompute();
     void layOutEarlyRows();
-    void paintChart(QPainter &painter, const QRectF &target) const;
 
     orvel::LoanTerms m_loan{};
     bool m_hasLoan = false;
@@ -101,10 +108,3 @@ private:
     orvel::ScheduleModel *m_model = nullptr;
     orvel::ScheduleTotalsModel *m_totals = nullptr;
 };
-
-namespace orvel {
-// "График платежей…" on the loan tab: reads the amount, rate and term from
-// Edit7, Edit8 and Edit9 (amount text) and the kind from RadioButton7 /
-// RadioButton8, and shows the schedule window (created on first use).
-void openScheduleWindow(TForm1 &form);
-} // namespace orvel
