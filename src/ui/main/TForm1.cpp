@@ -1,6 +1,7 @@
 #include "ui/main/TForm1.h"
 
 #include "calc/Paths.h"
+#include "rates/RateArchive.h"
 #include "rates/RateDocument.h"
 #include "rates/TcpProbe.h"
 #include "ui/ErrorBox.h"
@@ -196,3 +197,10 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 }
 
 void TForm1::Label6Click() { orvel::openLink(orvel::makerSiteUrl()); }
+
+orvel::KeyRateStore *TForm1::keyRateStore()
+{
+    if (!m_keyRateStore)
+        m_keyRateStore = new orvel::KeyRateStore(keyRateUrl, orvel::rateArchiveFolder(), orvel::shippedKeyRateFile(), this);
+    return m_keyRateStore;
+}

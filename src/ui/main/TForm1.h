@@ -3,6 +3,7 @@
 // F1..F5 keys. Controls carry the names of the window form as objectName and
 // as member names; handlers keep the form's handler names. Each tab's controls
 // and handlers are implemented in the module of its calculator.
+#include "rates/KeyRateStore.h"
 #include "ui/Skin.h"
 
 #include <QDate>
@@ -55,6 +56,7 @@ public:
     QLineEdit *Edit1 = nullptr, *Edit2 = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr;
     QPushButton *Button1 = nullptr;
+    QPushButton *PenaltyButton = nullptr; // "Пени и проценты…": the penalties window
     // declaration chooser
     QGroupBox *GroupBoxDeclaration = nullptr;
     QLabel *Label22 = nullptr;
@@ -67,6 +69,7 @@ public:
     QLabel *Label7 = nullptr, *Label8 = nullptr, *Label9 = nullptr, *Label10 = nullptr, *Label11 = nullptr;
     QLineEdit *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr, *Edit6 = nullptr;
     QPushButton *Button2 = nullptr;
+    QPushButton *DepositScheduleButton = nullptr; // "Подробный расчет…": the deposit schedule window
 
     // ---- loan tab ----
     QLabel *Label12 = nullptr, *Label13 = nullptr, *Label14 = nullptr, *Label15 = nullptr,
@@ -94,6 +97,12 @@ public:
     QLabel *RateDateProgress = nullptr;              // what has arrived while the rates load
     orvel::BankRequest *rateDateRequest = nullptr;   // the load, off the window's thread
     TRateHistoryForm *rateHistoryWindow = nullptr; // made on first use, lives with the main window
+    // The bank's key rate service, for the penalties and deposit windows;
+    // tests point it at 127.0.0.1.
+    QString keyRateUrl = orvel::defaultKeyRateUrl();
+    // The key rate those windows work with: made on first use from what is
+    // kept, and shared by them.
+    orvel::KeyRateStore *keyRateStore();
 
     // ---- keypad tab ----
     QLineEdit *Edit11 = nullptr;
@@ -188,4 +197,5 @@ private:
     bool m_shownOnce = false;
     int m_lastPage = 0;
     bool m_chooserChanged = false; // ComboBox3's selection changed since the last pick
+    orvel::KeyRateStore *m_keyRateStore = nullptr;
 };
