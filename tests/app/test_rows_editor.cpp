@@ -6,8 +6,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 using orvel::RowsEditor;
 using orveltest::child;
@@ -81,6 +83,82 @@ private slots:
         QCOMPARE(editor.note(0), QStringLiteral("<b>1</b> не число"));
         editor.setNote(0, QString(), false);
         QVERIFY(!state->isVisibleTo(&editor));
+    }
+
+    // A note quotes what the user typed: the quote is cut to 40 characters,
+    // the controls that turn text around are dropped, markup stays text.
+    void notesQuoteUserTextSafely_data()
+    {
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("shown");
+        const QString forty(40, QLatin1Char('7'));
+        const QString tail = QStringLiteral(" is not a valid floating point value");
+        QTest::newRow("short quote") << "'12x'" + tail << "'12x'" + tail;
+        QTest::newRow("forty") << "'" + forty + "'" + tail << "'" + forty + "'" + tail;
+        QTest::newRow("a paste") << "'" + QString(10000, QLatin1Char('7')) + "'" + tail << "'" + forty + "…'" + tail;
+        QTest::newRow("double quotes") << "Дата \"" + QString(50, QLatin1Char('x')) + "\" не читается"
+                                       << "Дата \"" + QString(40, QLatin1Char('x')) + "…\" не читается";
+        QTest::newRow("guillemets") << "«" + QString(41, QLatin1Char('y')) + "»" << "«" + QString(40, QLatin1Char('y')) + "…»";
+        QTest::newRow("a quote inside the quote") << "'12'" + QString(60, QLatin1Char('3')) + "'" + tail
+                                                  << "'12'" + QString(37, QLatin1Char('3')) + "…'" + tail;
+        QTest::newRow("never closed") << "'" + QString(60, QLatin1Char('5')) << "'" + QString(40, QLatin1Char('5')) + "…";
+        QTest::newRow("two quotes") << "'a' и '" + QString(45, QLatin1Char('b')) + "'"
+                                    << "'a' и '" + QString(40, QLatin1Char('b')) + "…'";
+        QTest::newRow("right-to-left override") << QStringLiteral("'12\u202Ex'") + tail << "'12x'" + tail;
+        QStringList controls;
+        for (char16_t c : {0x200E, 0x200F, 0x202A, 0x202B, 0x202C, 0x202D, 0x202E, 0x2066, 0x2067, 0x2068, 0x2069, 0x061C})
+            controls << QString(QChar(c));
+        QTest::newRow("every direction control") << "'1" + controls.join(QLatin1Char('2')) + "'" + tail
+                                                 << "'1" + QString(controls.size() - 1, QLatin1Char('2')) + "'" + tail;
+        QTest::newRow("not a quote: an apostrophe") << QStringLiteral("д'Артаньян") << QStringLiteral("д'Артаньян");
+    }
+    void notesQuoteUserTextSafely()
+    {
+        QFETCH(QString, note);
+        QFETCH(QString, shown);
+        RowsEditor editor(QStringLiteral("Debt"), columns(), QStringLiteral("Добавить"), QStringLiteral("Нет строк"));
+        editor.addRow();
+        editor.setNote(0, note, true);
+        auto *state = child<QLabel>(&editor, "DebtState1");
+        QCOMPARE(state->text(), shown);
+        QCOMPARE(state->textFormat(), Qt::PlainText);
+    }
+
+    // However long a note, it wraps within the editor: the editor does not
+    // grow wider and the row's ✕ stays in view.
+    void longNoteKeepsTheWidth()
+    {
+        RowsEditor editor(QStringLiteral("Debt"), columns(), QStringLiteral("Добавить"), QStringLiteral("Нет строк"));
+        editor.addRow();
+        editor.resize(360, 300);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        const int minimum = editor.minimumSizeHint().width();
+        editor.setNote(0, QString(10000, QLatin1Char('7')) + QStringLiteral(" и ещё ") + QString(3000, QLatin1Char('x')),
+                       true);
+        QTest::qWait(0);
+        QCOMPARE(editor.minimumSizeHint().width(), minimum);
+        QCOMPARE(editor.width(), 360);
+        auto *remove = child<QToolButton>(&editor, "DebtRemove1");
+        const QRect inView(remove->mapTo(&editor, QPoint(0, 0)), remove->size());
+        QVERIFY2(editor.rect().contains(inView), qPrintable(QStringLiteral("%1 %2").arg(inView.right()).arg(editor.width())));
+    }
+
+    // Many rows scroll: the editor's minimum size stays as with none, and a
+    // row added at the end is scrolled into view.
+    void rowsScroll()
+    {
+        RowsEditor editor(QStringLiteral("Debt"), columns(), QStringLiteral("Добавить"), QStringLiteral("Нет строк"));
+        editor.resize(360, 240);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        const QSize empty = editor.minimumSizeHint();
+        for (int i = 0; i < 60; ++i)
+            editor.addRow();
+        QCOMPARE(editor.minimumSizeHint(), empty);
+        orveltest::click(&editor, "DebtAdd");
+        auto *last = child<QLineEdit>(&editor, "DebtDate61");
+        QTRY_VERIFY(editor.rect().contains(QRect(last->mapTo(&editor, QPoint(0, 0)), last->size())));
     }
 };
 
