@@ -19,8 +19,78 @@
 namespace orvel {
 
 namespace {
+
 QString notePalette(bool error) { return error ? QStringLiteral("color: #b00020;") : QStringLiteral("color: #606060;"); }
+
+bool directionControl(char16_t c)
+{
+    return c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x061C;
+}
+
+// The quote that closes one opened by `open`, or 0 when `open` opens none.
+char16_t closingQuote(char16_t open)
+{
+    switch (open) {
+    case u'\'': return u'\'';
+    case u'"': return u'"';
+    case u'«': return u'»';
+    default: return 0;
+    }
+}
+
+// A quote opens at the start or after a space or bracket, and closes before
+// the end, a space or punctuation; a quote between letters (an apostrophe, a
+// quote the user typed) is part of the text.
+bool opensAt(const QString &text, qsizetype i)
+{
+    return closingQuote(text[i].unicode()) != 0
+           && (i == 0 || text[i - 1].isSpace() || text[i - 1] == u'(' || text[i - 1] == u'[');
+}
+bool closesAt(const QString &text, qsizetype i, char16_t quote)
+{
+    if (text[i] != quote)
+        return false;
+    if (i + 1 == text.size())
+        return true;
+    const QChar next = text[i + 1];
+    return next.isSpace() || QStringView(u".,:;!?)]").contains(next);
+}
+
 } // namespace
+
+QString RowsEditor::shownNote(const QString &text)
+{
+    QString clean;
+    clean.reserve(text.size());
+    for (QChar c : text)
+        if (!directionControl(c.unicode()))
+            clean += c;
+    QString shown;
+    qsizetype i = 0;
+    while (i < clean.size()) {
+        if (!opensAt(clean, i)) {
+            shown += clean[i++];
+            continue;
+        }
+        const char16_t quote = closingQuote(clean[i].unicode());
+        qsizetype end = i + 1;
+        while (end < clean.size() && !closesAt(clean, end, quote))
+            ++end;
+        // A quote that never closes runs to the end of the note.
+        const QStringView inner = QStringView(clean).mid(i + 1, end - i - 1);
+        shown += clean[i];
+        if (inner.size() > kQuotedLength) {
+            shown += inner.left(kQuotedLength);
+            shown += u'…';
+        } else {
+            shown += inner;
+        }
+        if (end < clean.size())
+            shown += clean[end];
+        i = end + 1;
+    }
+    return shown;
+}
 
 RowsEditor::RowsEditor(const QString &prefix, std::vector<Column> columns, const QString &addText,
                        const QString &hint, QWidget *parent)
@@ -85,10 +155,13 @@ int RowsEditor::addRow(const std::function<void(int row)> &init)
         row.fields.push_back(c.make(m_area));
     row.remove = new QToolButton(m_area);
     row.remove->setText(QStringLiteral("✕"));
-    row.remove->setToolTip(QStringLiteral("Удалить строку"));
+    row.remove->setToolTip(m_removeTip.isEmpty() ? QStringLiteral("Удалить строку") : m_removeTip);
     row.state = new QLabel(m_area);
     row.state->setTextFormat(Qt::PlainText); // notes quote what the user typed
     row.state->setWordWrap(true);
+    // The width is the rows'; a word longer than it is cut off at the edge
+    // rather than widening the rows and pushing the ✕ out of view.
+    row.state->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row.state->hide();
     const int index = int(m_rows.size());
     m_rows.push_back(row);
@@ -152,12 +225,19 @@ void RowsEditor::setNote(int index, const QString &text, bool error)
         return;
     row.note = text;
     row.error = error;
-    row.state->setText(text);
+    row.state->setText(shownNote(text));
     row.state->setStyleSheet(notePalette(error));
     row.state->setVisible(!text.isEmpty());
 }
 
 QString RowsEditor::note(int index) const { return m_rows.at(std::size_t(index)).note; }
+
+void RowsEditor::setRemoveToolTip(const QString &text)
+{
+    m_removeTip = text;
+    for (const Row &row : m_rows)
+        row.remove->setToolTip(text);
+}
 
 void RowsEditor::watch(QWidget *field)
 {

@@ -69,9 +69,22 @@ public:
     // The row's note, plain text (an empty text hides it); an error is shown
     // in the error colour. A note is set again only when it differs, so
     // setting every row's note after each change costs nothing for the rows
-    // that stayed as they were.
+    // that stayed as they were. What it quotes of the user's typing is shown
+    // as shownNote() gives it, and a note wraps within the editor's width
+    // however long it is.
     void setNote(int row, const QString &text, bool error);
-    QString note(int row) const;
+    QString note(int row) const; // as given to setNote()
+
+    // A note as shown: each quoted text ('…', "…", «…») cut to
+    // kQuotedLength characters and "…", and the characters that change the
+    // direction of text (U+200E, U+200F, U+202A–U+202E, U+2066–U+2069,
+    // U+061C) dropped, so a quoted paste can neither widen nor turn round
+    // the note.
+    static QString shownNote(const QString &text);
+    static constexpr int kQuotedLength = 40;
+
+    // The ✕'s tooltip ("Удалить строку" unless set).
+    void setRemoveToolTip(const QString &text);
 
     // The rows added or edited since the last changed() (ascending); removing
     // a row renumbers the rest and marks all of them.
@@ -101,6 +114,7 @@ private:
     std::vector<Row> m_rows;
     std::set<int> m_changed;
     std::function<void(int row)> m_newRowInit;
+    QString m_removeTip;
     bool m_pending = false;
     QPushButton *m_add = nullptr;
     QWidget *m_area = nullptr;
