@@ -103,6 +103,34 @@ private slots:
                               "Досрочное погашение 1: месяц 1, 100\u00a0000,00, уменьшить платеж"}));
     }
 
+    // Repayments that come after the loan is repaid: one is named, more
+    // are counted in one line, however many there are.
+    void summaryOfRepaymentsNotCounted_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("1") << 1 << "Досрочное погашение 2 (месяц 2) не учтено: кредит к этому времени погашен";
+        const QString many = QStringLiteral("Не учтены: %1 после погашения кредита");
+        QTest::newRow("2") << 2 << many.arg("2 досрочных погашения");
+        QTest::newRow("5") << 5 << many.arg("5 досрочных погашений");
+        QTest::newRow("12") << 12 << many.arg("12 досрочных погашений");
+        QTest::newRow("21") << 21 << many.arg("21 досрочное погашение");
+        QTest::newRow("22") << 22 << many.arg("22 досрочных погашения");
+        QTest::newRow("60") << 60 << many.arg("60 досрочных погашений");
+        QTest::newRow("201") << 201 << many.arg("201 досрочное погашение");
+    }
+    void summaryOfRepaymentsNotCounted()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, line);
+        std::vector<EarlyRepayment> early{{1, 20000000, EarlyMode::ShortenTerm}};
+        for (int i = 0; i < count; ++i)
+            early.push_back({2 + i % 100, 100000, EarlyMode::ShortenTerm});
+        const QStringList lines = scheduleSummaryLines(report(100000, 12, 120, Repayment::Annuity, early), kRussian);
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.last(), line);
+    }
+
     void csv()
     {
         const QByteArray expected = "\xEF\xBB\xBF"
