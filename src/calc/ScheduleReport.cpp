@@ -148,12 +148,36 @@ QStringList scheduleSummaryLines(const ScheduleReport &report, const QLocale &lo
         QStringLiteral("Экономия от досрочных погашений: %1 и %2")
             .arg(moneyText(s.plainTotalPaid - s.totalPaid, locale), monthsText(s.plainMonths - months)),
     };
+    // Each row of the editor says which of its repayments were not
+    // counted; the summary names one, and counts more in one line, so it
+    // keeps its height however many there are.
+    std::vector<std::size_t> notCounted;
     for (std::size_t i = 0; i < report.applied.size(); ++i)
         if (report.applied[i] == 0)
-            lines << QStringLiteral("Досрочное погашение %1 (месяц %2) не учтено: кредит к этому времени погашен")
-                         .arg(i + 1)
-                         .arg(report.terms.early[i].month);
+            notCounted.push_back(i);
+    if (notCounted.size() == 1)
+        lines << QStringLiteral("Досрочное погашение %1 (месяц %2) не учтено: кредит к этому времени погашен")
+                     .arg(notCounted[0] + 1)
+                     .arg(report.terms.early[notCounted[0]].month);
+    else if (notCounted.size() > 1)
+        lines << QStringLiteral("Не учтены: %1 после погашения кредита").arg(earlyRepaymentsText(notCounted.size()));
     return lines;
+}
+
+QString earlyRepaymentsText(std::size_t count)
+{
+    // Russian agrees the noun with the number's last digits: 1, 21, 101
+    // take the singular; 2–4, 22–24 the genitive singular; the rest and
+    // 11–14 the genitive plural.
+    const std::size_t lastTwo = count % 100, last = count % 10;
+    const char16_t *form = u"досрочных погашений";
+    if (lastTwo < 11 || lastTwo > 14) {
+        if (last == 1)
+            form = u"досрочное погашение";
+        else if (last >= 2 && last <= 4)
+            form = u"досрочных погашения";
+    }
+    return QString::number(count) + QLatin1Char(' ') + QString::fromUtf16(form);
 }
 
 } // namespace orvel

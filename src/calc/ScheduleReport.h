@@ -57,8 +57,11 @@ QStringList scheduleInputLines(const ScheduleReport &report, const QLocale &loca
 QString earlyStateText(const ScheduleReport &report, std::size_t index, const QLocale &locale = QLocale());
 
 // The months, the total paid, the overpayment, what the early repayments
-// save, and a line for each early repayment that found no debt.
+// save, and a line on the early repayments that found no debt: the one by
+// its number and month, more by their count.
 QStringList scheduleSummaryLines(const ScheduleReport &report, const QLocale &locale = QLocale());
+// "1 досрочное погашение", "3 досрочных погашения", "5 досрочных погашений".
+QString earlyRepaymentsText(std::size_t count);
 
 // "12 мес.", "1 мес."
 QString monthsText(int months);
