@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
 #include <QFrame>
@@ -14,6 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace orvel {
@@ -54,6 +57,15 @@ bool closesAt(const QString &text, qsizetype i, char16_t quote)
         return true;
     const QChar next = text[i + 1];
     return next.isSpace() || QStringView(u".,:;!?)]").contains(next);
+}
+
+// The height of a row's fields: the tallest of the kinds of field a row has.
+int fieldHeight()
+{
+    const QLineEdit line;
+    const QSpinBox spin;
+    const QComboBox combo;
+    return std::max({line.sizeHint().height(), spin.sizeHint().height(), combo.sizeHint().height()});
 }
 
 } // namespace
@@ -97,7 +109,7 @@ RowsEditor::RowsEditor(const QString &prefix, std::vector<Column> columns, const
     : QWidget(parent), m_prefix(prefix), m_columns(std::move(columns))
 {
     buildFrame(addText, hint);
-    layOutRows();
+    layOutRows(0);
 }
 
 // The rows in a scrolling area over the add button.
@@ -105,16 +117,17 @@ void RowsEditor::buildFrame(const QString &addText, const QString &hint)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_area = new QWidget(scroll);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_area = new QWidget(m_scroll);
     m_grid = new QGridLayout(m_area);
     m_grid->setContentsMargins(0, 0, 0, 0);
     m_grid->setVerticalSpacing(2);
-    scroll->setWidget(m_area);
-    layout->addWidget(scroll, 1);
+    m_scroll->setWidget(m_area);
+    m_scroll->setObjectName(m_prefix + QStringLiteral("Rows"));
+    layout->addWidget(m_scroll, 1);
 
     for (const Column &c : m_columns) {
         auto *title = new QLabel(c.title, m_area);
@@ -125,6 +138,11 @@ void RowsEditor::buildFrame(const QString &addText, const QString &hint)
     m_hint->setObjectName(m_prefix + QStringLiteral("Hint"));
     m_hint->setStyleSheet(notePalette(false));
     m_hint->setWordWrap(true);
+    // However little room the window leaves, the titles and two rows with
+    // their notes stay in view.
+    const int noteHeight = m_hint->fontMetrics().lineSpacing();
+    const int pitch = fieldHeight() + noteHeight + 2 * m_grid->verticalSpacing();
+    m_scroll->setMinimumHeight(m_titles.empty() ? 2 * pitch : m_titles.front()->sizeHint().height() + 2 * pitch);
 
     m_add = new QPushButton(addText, this);
     m_add->setObjectName(m_prefix + QStringLiteral("Add"));
@@ -134,8 +152,11 @@ void RowsEditor::buildFrame(const QString &addText, const QString &hint)
     layout->addLayout(addRow);
     connect(m_add, &QPushButton::clicked, this, [this] {
         const int row = this->addRow(m_newRowInit);
-        // The user types the new row's first text field first.
-        for (QWidget *f : m_rows[std::size_t(row)].fields)
+        // The new row comes into view, and the user types its first text
+        // field first.
+        const std::vector<QWidget *> &fields = m_rows[std::size_t(row)].fields;
+        m_scroll->ensureWidgetVisible(fields.front());
+        for (QWidget *f : fields)
             if (qobject_cast<QLineEdit *>(f)) {
                 f->setFocus();
                 break;
@@ -178,7 +199,7 @@ int RowsEditor::addRow(const std::function<void(int row)> &init)
             }
     });
     nameRow(index);
-    layOutRows();
+    layOutRows(index);
     markChanged(index);
     return index;
 }
@@ -195,13 +216,14 @@ void RowsEditor::removeRow(int index)
     for (QWidget *w : gone) {
         // Gone at once for the user and for name lookups; deleted once the
         // click that removed it has been handled.
+        m_grid->removeWidget(w);
         w->hide();
         w->setObjectName(QString());
         w->deleteLater();
     }
     for (int i = index; i < count(); ++i)
         nameRow(i);
-    layOutRows();
+    layOutRows(index);
     std::set<int> renumbered;
     for (int i : m_changed)
         if (i < index)
@@ -293,30 +315,51 @@ void RowsEditor::nameRow(int index)
     row.state->setObjectName(m_prefix + QStringLiteral("State") + n);
 }
 
-void RowsEditor::layOutRows()
+// Places the rows from `from` on, and the hint after the last; the rows
+// before keep their places, so adding a row costs the same among 200 as
+// among 2.
+void RowsEditor::layOutRows(int from)
 {
-    // Laid out again from the rows in their order, so the places follow the names.
-    while (QLayoutItem *item = m_grid->takeAt(0))
-        delete item;
     const int columns = int(m_columns.size());
-    for (int c = 0; c < columns; ++c) {
-        m_grid->addWidget(m_titles[std::size_t(c)], 0, c);
-        m_grid->setColumnStretch(c, m_columns[std::size_t(c)].stretch);
-    }
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const Row &row = m_rows[i];
-        const int r = 1 + 2 * int(i);
-        for (int c = 0; c < columns; ++c)
-            m_grid->addWidget(row.fields[std::size_t(c)], r, c);
+    if (from == 0)
+        for (int c = 0; c < columns; ++c) {
+            m_grid->addWidget(m_titles[std::size_t(c)], 0, c);
+            m_grid->setColumnStretch(c, m_columns[std::size_t(c)].stretch);
+        }
+    m_grid->removeWidget(m_hint);
+    for (int i = from; i < count(); ++i) {
+        const Row &row = m_rows[std::size_t(i)];
+        const int r = 1 + 2 * i;
+        for (int c = 0; c < columns; ++c) {
+            QWidget *field = row.fields[std::size_t(c)];
+            m_grid->removeWidget(field);
+            m_grid->addWidget(field, r, c);
+            field->show();
+        }
+        m_grid->removeWidget(row.remove);
         m_grid->addWidget(row.remove, r, columns);
+        row.remove->show();
+        m_grid->removeWidget(row.state);
         m_grid->addWidget(row.state, r + 1, 0, 1, columns + 1);
     }
     const int end = 1 + 2 * count();
     m_grid->addWidget(m_hint, end, 0, 1, columns + 1);
     m_hint->setVisible(m_rows.empty());
-    for (int r = 0; r < m_grid->rowCount(); ++r)
-        m_grid->setRowStretch(r, 0);
-    m_grid->setRowStretch(end + 1, 1);
+    // The rows keep to the top; the grid's rows past the end (left by
+    // removed rows) stay empty and take no room.
+    for (int r = 2 * from; r < m_grid->rowCount(); ++r)
+        m_grid->setRowStretch(r, r == end + 1 ? 1 : 0);
+    settle();
+}
+
+// The rows are laid out now rather than at the next turn of the loop, so a
+// row just added (or moved up by a removal) has its place and size at once:
+// it can be scrolled to, focused and clicked straight away.
+void RowsEditor::settle()
+{
+    m_grid->activate();
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(m_scroll, &request);
 }
 
 } // namespace orvel

@@ -9,7 +9,8 @@
 // button, <prefix><Column>N for the fields, <prefix>RemoveN and
 // <prefix>StateN for the ✕ and the note, N counting from 1 in the order
 // shown (a removed row's successors take its numbers), <prefix>Hint for the
-// text shown while there are no rows.
+// text shown while there are no rows, <prefix>Rows for the scrolling area,
+// which always has room for two rows with their notes.
 //
 // Any change of a field, an added and a removed row are reported by one
 // changed() signal per turn of the event loop, however many keys and rows
@@ -27,6 +28,7 @@
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 
 namespace orvel {
@@ -106,7 +108,8 @@ private:
     void watch(QWidget *field);
     void fieldEdited(QWidget *field);
     void markChanged(int row);
-    void layOutRows();
+    void layOutRows(int from);
+    void settle();
     void nameRow(int row);
 
     QString m_prefix;
@@ -117,6 +120,7 @@ private:
     QString m_removeTip;
     bool m_pending = false;
     QPushButton *m_add = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QWidget *m_area = nullptr;
     QGridLayout *m_grid = nullptr;
     std::vector<QLabel *> m_titles;
