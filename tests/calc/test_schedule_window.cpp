@@ -24,6 +24,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStackedBarSeries>
 #include <QStandardPaths>
@@ -277,6 +279,14 @@ private slots:
         QCOMPARE(summary().count(QLatin1Char('\n')), 4);
         QCOMPARE(early<QLabel>("State", 201)->text(), QStringLiteral("не учтено: кредит уже погашен"));
         QCOMPARE(form()->minimumSizeHint(), empty);
+
+        // At its smallest the window still shows two rows with their notes.
+        form()->resize(empty);
+        auto *rows = child<QScrollArea>(form(), "EarlyRows");
+        QTRY_COMPARE(form()->size(), empty);
+        rows->verticalScrollBar()->setValue(0); // the last row added was scrolled to
+        const QRect note2(early<QLabel>("State", 2)->mapTo(rows->viewport(), QPoint(0, 0)), early<QLabel>("State", 2)->size());
+        QVERIFY2(rows->viewport()->rect().contains(note2), qPrintable(QStringLiteral("%1 %2").arg(note2.bottom()).arg(rows->viewport()->height())));
     }
 
     // A long paste into an amount: the row's note quotes 40 characters of

@@ -2,6 +2,7 @@
 
 #include "calc/Numbers.h"
 #include "ui/ErrorBox.h"
+#include "ui/RowsEditor.h"
 #include "ui/export/Export.h"
 #include "ui/schedule/ScheduleChart.h"
 #include "ui/schedule/ScheduleFiles.h"
@@ -12,7 +13,6 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,13 +22,11 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 using orvel::named;
@@ -36,6 +34,9 @@ using orvel::named;
 namespace {
 
 QString notePalette(bool error) { return error ? QStringLiteral("color: #b00020;") : QStringLiteral("color: #606060;"); }
+
+// The early repayments editor's columns.
+enum EarlyColumn { kEarlyMonth, kEarlyAmount, kEarlyMode };
 
 } // namespace
 
@@ -61,7 +62,6 @@ TScheduleForm::TScheduleForm(QWidget *parent) : QWidget(parent, Qt::Window)
     split->setStretchFactor(1, 1);
     split->setSizes({380, 800});
     main->addLayout(buildButtons());
-    buildEarlyEditor();
 }
 
 // The left side: the early repayments editor over the summary.
@@ -72,22 +72,7 @@ QWidget *TScheduleForm::buildEarlyAndSummary(QWidget *parent)
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto *earlyBox = named(new QGroupBox(QStringLiteral("Досрочные погашения"), left), "EarlyBox");
     auto *earlyLayout = new QVBoxLayout(earlyBox);
-    auto *scroll = new QScrollArea(earlyBox);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    m_earlyRows = new QWidget(scroll);
-    m_earlyGrid = new QGridLayout(m_earlyRows);
-    m_earlyGrid->setContentsMargins(0, 0, 0, 0);
-    m_earlyGrid->setVerticalSpacing(2);
-    scroll->setWidget(m_earlyRows);
-    earlyLayout->addWidget(scroll, 1);
-    EarlyAdd = named(new QPushButton(QStringLiteral("&Добавить"), earlyBox), "EarlyAdd");
-    EarlyAdd->setToolTip(QStringLiteral("Добавить досрочное погашение (Ctrl+Ins)"));
-    EarlyAdd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
-    auto *addRow = new QHBoxLayout;
-    addRow->addWidget(EarlyAdd);
-    addRow->addStretch(1);
-    earlyLayout->addLayout(addRow);
+    earlyLayout->addWidget(buildEarlyEditor(earlyBox));
     leftLayout->addWidget(earlyBox, 1);
 
     auto *summaryBox = named(new QGroupBox(QStringLiteral("Итоги"), left), "SummaryBox");
@@ -99,8 +84,55 @@ QWidget *TScheduleForm::buildEarlyAndSummary(QWidget *parent)
     summaryLayout->addWidget(ScheduleSummary);
     leftLayout->addWidget(summaryBox);
     left->setMinimumWidth(360);
-    orvel::onEvent(EarlyAdd, &QPushButton::clicked, this, [this] { EarlyAddClick(); });
     return left;
+}
+
+// The rows of the early repayments: month, amount, mode. A new row comes a
+// year after the last one (or after the first year), before the last month
+// of the term (which pays the loan off anyway); the user types its amount
+// first.
+orvel::RowsEditor *TScheduleForm::buildEarlyEditor(QWidget *parent)
+{
+    std::vector<orvel::RowsEditor::Column> columns{
+        {QStringLiteral("Month"), QStringLiteral("Месяц"),
+         [](QWidget *p) {
+             auto *month = new QSpinBox(p);
+             month->setRange(1, orvel::kMaxLoanMonths);
+             month->setToolTip(QStringLiteral("Месяц, после платежа которого вносится сумма"));
+             return month;
+         }},
+        {QStringLiteral("Amount"), QStringLiteral("Сумма, ₽"),
+         [](QWidget *p) {
+             auto *amount = new QLineEdit(p);
+             amount->setPlaceholderText(QStringLiteral("сумма, ₽"));
+             return amount;
+         },
+         1},
+        {QStringLiteral("Mode"), QStringLiteral("Способ"),
+         [](QWidget *p) {
+             auto *mode = new QComboBox(p);
+             mode->addItems({orvel::earlyModeText(orvel::EarlyMode::ShortenTerm),
+                             orvel::earlyModeText(orvel::EarlyMode::LowerPayment)});
+             return mode;
+         }},
+    };
+    m_early = new orvel::RowsEditor(QStringLiteral("Early"), std::move(columns), QStringLiteral("&Добавить"),
+                                    QStringLiteral("Досрочных погашений нет. «Добавить» — внести сумму сверх графика."),
+                                    parent);
+    m_early->setRemoveToolTip(QStringLiteral("Удалить это погашение"));
+    m_early->setNewRowInit([this](int row) {
+        int month = 12;
+        if (row > 0)
+            month = m_early->fieldAs<QSpinBox>(row - 1, kEarlyMonth)->value() + 12;
+        if (m_hasLoan)
+            month = std::min(month, std::max(1, m_loan.months - 1));
+        m_early->fieldAs<QSpinBox>(row, kEarlyMonth)->setValue(month);
+    });
+    EarlyAdd = m_early->addButton();
+    EarlyAdd->setToolTip(QStringLiteral("Добавить досрочное погашение (Ctrl+Ins)"));
+    EarlyAdd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    orvel::onEvent(m_early, &orvel::RowsEditor::changed, this, [this] { EarlyChange(); });
+    return m_early;
 }
 
 // The right side: the chart over the table and its totals row.
@@ -203,22 +235,6 @@ QHBoxLayout *TScheduleForm::buildButtons()
     return buttons;
 }
 
-// The editor's column titles and the hint shown while it has no rows.
-void TScheduleForm::buildEarlyEditor()
-{
-    for (const QString &title : {QStringLiteral("Месяц"), QStringLiteral("Сумма, ₽"), QStringLiteral("Способ")}) {
-        auto *label = new QLabel(title, m_earlyRows);
-        label->setStyleSheet(notePalette(false));
-        m_earlyTitles.push_back(label);
-    }
-    m_earlyHint = named(new QLabel(QStringLiteral("Досрочных погашений нет. «Добавить» — внести сумму сверх графика."),
-                                   m_earlyRows),
-                        "EarlyHint");
-    m_earlyHint->setStyleSheet(notePalette(false));
-    m_earlyHint->setWordWrap(true);
-    layOutEarlyRows();
-}
-
 void TScheduleForm::alignTotals()
 {
     const QHeaderView *header = ScheduleTable->horizontalHeader();
@@ -243,6 +259,34 @@ void TScheduleForm::setLoan(double amount, double rate, int months, orvel::Repay
     recompute();
 }
 
+int TScheduleForm::earlyCount() const { return m_early->count(); }
+
+void TScheduleForm::readEarly(orvel::LoanTerms &terms, std::vector<int> &rowOf)
+{
+    for (int i = 0; i < m_early->count(); ++i) {
+        const int number = i + 1;
+        const QString amount = m_early->fieldAs<QLineEdit>(i, kEarlyAmount)->text();
+        if (amount.trimmed().isEmpty()) {
+            m_early->setNote(i, QStringLiteral("Введите сумму"), false);
+            continue;
+        }
+        try {
+            const orvel::EarlyRepayment e{m_early->fieldAs<QSpinBox>(i, kEarlyMonth)->value(),
+                                          orvel::earlyKopecks(orvel::readAmount(amount), number),
+                                          m_early->fieldAs<QComboBox>(i, kEarlyMode)->currentIndex() == 0
+                                              ? orvel::EarlyMode::ShortenTerm
+                                              : orvel::EarlyMode::LowerPayment};
+            orvel::checkEarlyRepayment(e, terms.months, number);
+            terms.early.push_back(e);
+            rowOf.push_back(i);
+        } catch (const OrvelError &e) {
+            // A repayment being typed does not stop the schedule: it is left
+            // out, and its row says why.
+            m_early->setNote(i, e.message(), true);
+        }
+    }
+}
+
 void TScheduleForm::recompute()
 {
     if (!m_hasLoan)
@@ -250,30 +294,7 @@ void TScheduleForm::recompute()
     const QLocale locale;
     orvel::LoanTerms terms = m_loan;
     std::vector<int> rowOf; // editor row of each repayment given to the schedule
-    std::vector<QString> notes(m_early.size());
-    std::vector<bool> errors(m_early.size(), false);
-    for (std::size_t i = 0; i < m_early.size(); ++i) {
-        const EarlyRow &row = m_early[i];
-        const int number = int(i) + 1;
-        if (row.amount->text().trimmed().isEmpty()) {
-            notes[i] = QStringLiteral("Введите сумму");
-            continue;
-        }
-        try {
-            const orvel::EarlyRepayment e{row.month->value(),
-                                          orvel::earlyKopecks(orvel::readAmount(row.amount->text()), number),
-                                          row.mode->currentIndex() == 0 ? orvel::EarlyMode::ShortenTerm
-                                                                        : orvel::EarlyMode::LowerPayment};
-            orvel::checkEarlyRepayment(e, terms.months, number);
-            terms.early.push_back(e);
-            rowOf.push_back(int(i));
-        } catch (const OrvelError &e) {
-            // A repayment being typed does not stop the schedule: it is left
-            // out, and its row says why.
-            notes[i] = e.message();
-            errors[i] = true;
-        }
-    }
+    readEarly(terms, rowOf);
 
     orvel::ScheduleReport report;
     try {
@@ -285,17 +306,10 @@ void TScheduleForm::recompute()
         ScheduleStatus->setText(e.message());
         return;
     }
-    for (std::size_t k = 0; k < rowOf.size(); ++k) {
-        const std::size_t i = std::size_t(rowOf[k]);
-        notes[i] = orvel::earlyStateText(report, k, locale);
-        errors[i] = report.applied[k] == 0; // left without effect: worth noticing
-    }
-    for (std::size_t i = 0; i < m_early.size(); ++i) {
-        QLabel *state = m_early[i].state;
-        state->setText(notes[i]);
-        state->setStyleSheet(notePalette(errors[i]));
-        state->setVisible(!notes[i].isEmpty());
-    }
+    // A note is set again only where it changed.
+    for (std::size_t k = 0; k < rowOf.size(); ++k)
+        m_early->setNote(rowOf[k], orvel::earlyStateText(report, k, locale),
+                         report.applied[k] == 0); // left without effect: worth noticing
 
     m_report = std::move(report);
     m_model->setRows(m_report.schedule.rows, locale);
@@ -304,101 +318,11 @@ void TScheduleForm::recompute()
     m_chart->setSchedule(m_report.schedule, locale);
 }
 
-void TScheduleForm::EarlyAddClick()
-{
-    // A new repayment a year after the last one (or after the first year),
-    // before the last month of the term (which pays the loan off anyway);
-    // the user types its amount first.
-    int month = 12;
-    if (!m_early.empty())
-        month = m_early.back().month->value() + 12;
-    if (m_hasLoan)
-        month = std::min(month, std::max(1, m_loan.months - 1));
-    EarlyRow row{};
-    row.month = new QSpinBox(m_earlyRows);
-    row.month->setRange(1, orvel::kMaxLoanMonths);
-    row.month->setValue(month);
-    row.month->setToolTip(QStringLiteral("Месяц, после платежа которого вносится сумма"));
-    row.amount = new QLineEdit(m_earlyRows);
-    row.amount->setPlaceholderText(QStringLiteral("сумма, ₽"));
-    row.mode = new QComboBox(m_earlyRows);
-    row.mode->addItems({orvel::earlyModeText(orvel::EarlyMode::ShortenTerm),
-                        orvel::earlyModeText(orvel::EarlyMode::LowerPayment)});
-    row.remove = new QToolButton(m_earlyRows);
-    row.remove->setText(QStringLiteral("✕"));
-    row.remove->setToolTip(QStringLiteral("Удалить это погашение"));
-    row.state = new QLabel(m_earlyRows);
-    row.state->setWordWrap(true);
-    row.state->hide();
+void TScheduleForm::EarlyAddClick() { EarlyAdd->click(); }
 
-    connect(row.month, &QSpinBox::valueChanged, this, [this] { orvel::runHandler(this, [this] { EarlyChange(); }); });
-    connect(row.amount, &QLineEdit::textChanged, this, [this] { orvel::runHandler(this, [this] { EarlyChange(); }); });
-    connect(row.mode, &QComboBox::currentIndexChanged, this,
-            [this] { orvel::runHandler(this, [this] { EarlyChange(); }); });
-    QToolButton *remove = row.remove;
-    connect(remove, &QToolButton::clicked, this, [this, remove] {
-        for (std::size_t i = 0; i < m_early.size(); ++i)
-            if (m_early[i].remove == remove) {
-                orvel::runHandler(this, [this, i] { EarlyRemoveClick(int(i)); });
-                return;
-            }
-    });
-    m_early.push_back(row);
-    layOutEarlyRows();
-    recompute();
-    row.amount->setFocus();
-}
-
-void TScheduleForm::EarlyRemoveClick(int index)
-{
-    if (index < 0 || index >= int(m_early.size()))
-        return;
-    const EarlyRow row = m_early[std::size_t(index)];
-    m_early.erase(m_early.begin() + index);
-    for (QWidget *w : {static_cast<QWidget *>(row.month), static_cast<QWidget *>(row.amount),
-                       static_cast<QWidget *>(row.mode), static_cast<QWidget *>(row.remove),
-                       static_cast<QWidget *>(row.state)}) {
-        // Gone at once for the user and for name lookups; deleted once the
-        // click that removed it has been handled.
-        w->hide();
-        w->setObjectName(QString());
-        w->deleteLater();
-    }
-    layOutEarlyRows();
-    recompute();
-}
+void TScheduleForm::EarlyRemoveClick(int index) { m_early->removeRow(index); }
 
 void TScheduleForm::EarlyChange() { recompute(); }
-
-void TScheduleForm::layOutEarlyRows()
-{
-    // Laid out again from the rows in their order, so the names follow the places.
-    while (QLayoutItem *item = m_earlyGrid->takeAt(0))
-        delete item;
-    for (int c = 0; c < int(m_earlyTitles.size()); ++c)
-        m_earlyGrid->addWidget(m_earlyTitles[std::size_t(c)], 0, c);
-    for (std::size_t i = 0; i < m_early.size(); ++i) {
-        const EarlyRow &row = m_early[i];
-        const QString n = QString::number(i + 1);
-        row.month->setObjectName(QStringLiteral("EarlyMonth") + n);
-        row.amount->setObjectName(QStringLiteral("EarlyAmount") + n);
-        row.mode->setObjectName(QStringLiteral("EarlyMode") + n);
-        row.remove->setObjectName(QStringLiteral("EarlyRemove") + n);
-        row.state->setObjectName(QStringLiteral("EarlyState") + n);
-        const int r = 1 + 2 * int(i);
-        m_earlyGrid->addWidget(row.month, r, 0);
-        m_earlyGrid->addWidget(row.amount, r, 1);
-        m_earlyGrid->addWidget(row.mode, r, 2);
-        m_earlyGrid->addWidget(row.remove, r, 3);
-        m_earlyGrid->addWidget(row.state, r + 1, 0, 1, 4);
-    }
-    m_earlyGrid->addWidget(m_earlyHint, 1 + 2 * int(m_early.size()), 0, 1, 4);
-    m_earlyHint->setVisible(m_early.empty());
-    m_earlyGrid->setColumnStretch(1, 1);
-    for (int r = 0; r < m_earlyGrid->rowCount(); ++r)
-        m_earlyGrid->setRowStretch(r, 0);
-    m_earlyGrid->setRowStretch(2 + 2 * int(m_early.size()), 1);
-}
 
 orvel::ExportDocument TScheduleForm::document() const
 {

@@ -15,18 +15,14 @@
 
 class QAction;
 class QChartView;
-class QComboBox;
 class QLabel;
-class QLineEdit;
-class QGridLayout;
 class QHBoxLayout;
 class QPushButton;
-class QSpinBox;
 class QTableView;
-class QToolButton;
 
 namespace orvel {
 enum class ExportFormat;
+class RowsEditor;
 class ScheduleChart;
 class ScheduleModel;
 class ScheduleTotalsModel;
@@ -59,22 +55,17 @@ public:
     orvel::ScheduleChart *chart() const { return m_chart; }
     orvel::ScheduleModel *model() const { return m_model; }
 
-    // One row of the early repayments editor; its controls are named
-    // EarlyMonthN, EarlyAmountN, EarlyModeN, EarlyRemoveN and EarlyStateN,
-    // N counting from 1 in the order shown.
-    struct EarlyRow {
-        QSpinBox *month;
-        QLineEdit *amount;
-        QComboBox *mode;
-        QToolButton *remove;
-        QLabel *state;
-    };
-    int earlyCount() const { return int(m_early.size()); }
+    // The early repayments editor: its controls are named EarlyMonthN,
+    // EarlyAmountN, EarlyModeN, EarlyRemoveN and EarlyStateN, N counting
+    // from 1 in the order shown. Its changes are read once per turn of the
+    // event loop, however many keys came in it.
+    orvel::RowsEditor *earlyEditor() const { return m_early; }
+    int earlyCount() const;
 
     // ---- handlers ----
     void EarlyAddClick();
     void EarlyRemoveClick(int index);
-    void EarlyChange(); // any field of the editor
+    void EarlyChange(); // any change in the editor, once per turn
     void ScheduleSaveXlsxClick();
     void ScheduleSaveCsvClick();
     void ScheduleSavePdfClick();
@@ -88,22 +79,19 @@ private:
     QWidget *buildChartAndTable(QWidget *parent);
     QTableView *buildTotalsRow(QWidget *parent, int rowHeight);
     QHBoxLayout *buildButtons();
-    void buildEarlyEditor();
+    orvel::RowsEditor *buildEarlyEditor(QWidget *parent);
     void alignTotals();
     // What is saved and printed: the schedule shown, with its chart.
     orvel::ExportDocument document() const;
     void saveAs(orvel::ExportFormat format, const QString &suffix);
     void recompute();
-    void layOutEarlyRows();
+    // The editor's repayments for the schedule; a row left out gets its note.
+    void readEarly(orvel::LoanTerms &terms, std::vector<int> &rowOf);
 
     orvel::LoanTerms m_loan{};
     bool m_hasLoan = false;
     orvel::ScheduleReport m_report{};
-    std::vector<EarlyRow> m_early;
-    QWidget *m_earlyRows = nullptr;
-    QGridLayout *m_earlyGrid = nullptr;
-    std::vector<QLabel *> m_earlyTitles;
-    QLabel *m_earlyHint = nullptr;
+    orvel::RowsEditor *m_early = nullptr;
     orvel::ScheduleChart *m_chart = nullptr;
     orvel::ScheduleModel *m_model = nullptr;
     orvel::ScheduleTotalsModel *m_totals = nullptr;
