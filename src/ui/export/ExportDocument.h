@@ -105,6 +105,10 @@ struct ExportDocument {
     ChartPainter chart;
     QSize chartSize;
     std::vector<WorkbookChart> workbookCharts;
+    // A CSV text gives the whole document: the inputs a workbook has (a line
+    // each, "label;value;..."), an empty line, the tables, an empty line and
+    // the lines under them. Otherwise only the tables.
+    bool csvWhole = false;
 };
 
 // A cell as paper shows it, with the locale's decimal separator and digit
