@@ -48,6 +48,10 @@ struct ExportColumn {
     bool summed = false;
     // A zero is left blank on paper, as the window shows it; files keep it.
     bool blankZeroOnPaper = false;
+    // The widest text the column shows on paper ("00.00.0000"): when given,
+    // the column gets its room there, and the columns without one share
+    // what is left.
+    QString paperSample{};
 };
 
 struct ExportRow {
