@@ -28,3 +28,9 @@ QT_QPA_PLATFORM=offscreen "$build/bin/bench_rate_history" "$runs" 2>>"$build/ben
     cat "$build/bench.log" >&2
     exit 1
 }
+# The penalties window following a typed key (no office needed).
+cmake --build "$build" -j2 --target bench_penalty_window >/dev/null
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_penalty_window" "$runs" 2>>"$build/bench.log" || {
+    cat "$build/bench.log" >&2
+    exit 1
+}
