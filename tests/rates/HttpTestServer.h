@@ -37,6 +37,9 @@ public:
         QByteArray location; // a Location header for redirects
         Mode mode = Mode::Normal;
         int dripMs = 1000;
+        // Texts the request (head and body) must contain; one missing gets
+        // 400, as a service answers a call it does not understand.
+        QList<QByteArray> required = {};
     };
 
     HttpTestServer() : HttpTestServer(QByteArray(), QByteArray()) {}
@@ -158,6 +161,10 @@ private:
             else
                 reply = Reply{404, "not here", {}};
         }
+        const QList<QByteArray> required = reply.required;
+        for (const QByteArray &text : required)
+            if (!head.contains(text) && !body.contains(text))
+                reply = Reply{400, "missing " + text, {}};
         if (reply.mode == Mode::Silent)
             return; // the socket stays open until the client gives up
         QByteArray answer = "HTTP/1.1 " + QByteArray::number(reply.status) + " Answer\r\n"
