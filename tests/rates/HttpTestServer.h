@@ -4,6 +4,9 @@
 // Connections that send nothing (the connectivity probe) are simply kept.
 // It answers http, or https with a certificate the test gives it, and can
 // play the hostile bank: silent, dripping, cut short (see Mode).
+#include "rates/HttpFetch.h"
+#include "rates/RateDocument.h"
+
 #include <QHostAddress>
 #include <QMutex>
 #include <QMutexLocker>
@@ -212,6 +215,26 @@ private:
     QList<QByteArray> m_bodies;
     int m_connections = 0;
 };
+
+// The fetch limits of the hostile-server tests: short enough for a quick
+// suite, long enough for a loaded machine.
+inline orvel::FetchLimits shortFetchLimits()
+{
+    orvel::FetchLimits limits;
+    limits.connectTimeoutMs = 500;
+    limits.totalTimeoutMs = 500;
+    limits.maxBytes = 4096;
+    return limits;
+}
+
+// For a test's initTestCase(): the bank's requests go straight to the local
+// servers, whatever proxy the environment names, within shortFetchLimits().
+inline void askLocalServersQuickly()
+{
+    for (const char *proxy : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+        qunsetenv(proxy);
+    orvel::setRateFetchLimits(shortFetchLimits());
+}
 
 // A port on 127.0.0.1 where nothing listens: connections to it are refused.
 inline quint16 closedPort()

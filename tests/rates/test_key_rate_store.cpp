@@ -69,15 +69,6 @@ HttpTestServer::Reply service(const QByteArray &body, Mode mode = Mode::Normal, 
     return reply;
 }
 
-// Short enough for a quick suite, long enough for a loaded machine.
-orvel::FetchLimits shortLimits()
-{
-    orvel::FetchLimits limits;
-    limits.connectTimeoutMs = 500;
-    limits.totalTimeoutMs = 500;
-    limits.maxBytes = 4096;
-    return limits;
-}
 } // namespace
 
 class TestKeyRateStore : public QObject {
@@ -104,12 +95,7 @@ class TestKeyRateStore : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        for (const char *proxy : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-            qunsetenv(proxy);
-        orvel::setRateFetchLimits(shortLimits());
-    }
+    void initTestCase() { orveltest::askLocalServersQuickly(); }
     void cleanupTestCase() { orvel::setRateFetchLimits({}); }
     void init()
     {
@@ -319,7 +305,7 @@ private slots:
     {
         put(keptFile(kKeptUntil), keptAnswer());
         server->route("/keyrate", service(bankAnswer(), Mode::Drip, 1));
-        orvel::FetchLimits slow = shortLimits();
+        orvel::FetchLimits slow = orveltest::shortFetchLimits();
         slow.totalTimeoutMs = 15000;
         orvel::setRateFetchLimits(slow);
         const std::unique_ptr<KeyRateStore> s = store(server->url("/keyrate"));
@@ -328,7 +314,7 @@ private slots:
         QSignalSpy updated(s.get(), &KeyRateStore::updated);
         s->refresh(kToday);
         deleted->refresh(kToday);
-        orvel::setRateFetchLimits(shortLimits());
+        orvel::setRateFetchLimits(orveltest::shortFetchLimits());
         QTRY_COMPARE(server->requests().size(), 2);
         QElapsedTimer clock;
         clock.start();
