@@ -4,6 +4,7 @@
 // with; what does not read is passed over for the shipped data.
 #include "calc/OrvelError.h"
 #include "FuzzCheck.h"
+#include "FuzzFolder.h"
 #include "rates/KeyRate.h"
 #include "rates/KeyRateStore.h"
 
@@ -11,21 +12,11 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-
-const QString &folder()
-{
-    static QTemporaryDir dir;
-    if (!dir.isValid())
-        std::abort();
-    static const QString path = dir.path();
-    return path;
-}
 
 // The day every input is asked up to, and the data the store falls back on.
 const QDate kAsked(2026, 12, 10);
@@ -35,8 +26,8 @@ const QDate kShippedUntil(2024, 1, 1);
 const QString &shippedFile()
 {
     static const QString path = [] {
-        const QString file = folder() + QStringLiteral("/shipped/keyrate-2024-01-01.xml");
-        QDir().mkpath(folder() + QStringLiteral("/shipped"));
+        const QString file = fuzzFolder() + QStringLiteral("/shipped/keyrate-2024-01-01.xml");
+        QDir().mkpath(fuzzFolder() + QStringLiteral("/shipped"));
         QFile f(file);
         if (!f.open(QIODevice::WriteOnly)
             || f.write("<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
@@ -78,7 +69,7 @@ void checkSteps(const orvel::KeyRateHistory &h)
 // the answer when it reads, otherwise the shipped data.
 void checkKept(const QByteArray &bytes, const orvel::KeyRateHistory *read)
 {
-    const QString cache = folder() + QStringLiteral("/cache");
+    const QString cache = fuzzFolder() + QStringLiteral("/cache");
     QDir(cache).removeRecursively();
     QDir().mkpath(cache);
     QFile f(orvel::keyRateCacheFile(cache, kAsked));
