@@ -6,8 +6,9 @@
 #   scripts/fuzz.sh build                      configure and build every target
 #   scripts/fuzz.sh run <target> <seconds> [jobs] [libFuzzer options...]
 #                                              fuzz one target (numbers,
-#                                              rate_document, profile) for that
-#                                              long, with `jobs` workers (1)
+#                                              rate_document, profile,
+#                                              key_rate) for that long, with
+#                                              `jobs` workers (1)
 #   scripts/fuzz.sh list                       the target names
 #
 # A run grows its corpus in build-fuzz/corpus/<target> from the target's seeds
@@ -18,7 +19,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVEL_FUZZ_BUILD_DIR:-$top/build-fuzz}
-targets=(numbers rate_document profile)
+targets=(numbers rate_document profile key_rate)
 
 seeds_of() {
     case "$1" in
@@ -66,7 +67,7 @@ case "${1:-}" in
         printf '%s\n' "${targets[@]}"
         ;;
     *)
-        sed -n '2,17p' "$0"
+        sed -n '2,18p' "$0"
         exit 2
         ;;
 esac
