@@ -6,6 +6,7 @@
 //
 //   cmake --build build --target bench_deposit_window
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_deposit_window [runs]
+#include "BenchRow.h"
 #include "rates/KeyRateStore.h"
 #include "ui/deposit/DepositChart.h"
 #include "ui/deposit/DepositReport.h"
@@ -24,23 +25,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
-void row(const char *name, std::vector<double> ms, const char *note)
-{
-    if (ms.empty()) {
-        std::fprintf(stderr, "%s: not measured (the window was never shown)\n", name);
-        return;
-    }
-    std::sort(ms.begin(), ms.end());
-    const std::size_t n = ms.size();
-    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    const auto cell = [](double x) { return QString::number(x, 'f', x < 10 ? 2 : 0) + QStringLiteral(" ms"); };
-    std::printf("%-44s  %10s  %10s  %10s  %s\n", name, qPrintable(cell(median)), qPrintable(cell(ms.front())),
-                qPrintable(cell(ms.back())), note);
-}
+using orvelbench::fileTimes;
+using orvelbench::printRow;
 
 // 1 000 000 at 16 % from 15.01.2025 for 120 months, every day capitalized;
 // on the 10th of each month a top-up of 50 000 and a withdrawal of 30 000
@@ -90,20 +81,6 @@ std::vector<double> typing(TDepositForm &form, QLineEdit *field, const QString &
     return samples;
 }
 
-template <typename Make>
-std::vector<double> fileTimes(int runs, Make make)
-{
-    std::vector<double> samples;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        if (make().isEmpty())
-            return {};
-        samples.push_back(clock.nsecsElapsed() / 1e6);
-    }
-    return samples;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -126,12 +103,14 @@ int main(int argc, char **argv)
     }
     const QByteArray rows = QByteArray::number(qulonglong(form.report().result.rows.size())) + " rows";
     orvel::RowsEditor *flows = form.flows();
-    row("deposit window, key in the first flow", typing(form, flows->fieldAs<QLineEdit>(0, 1), QStringLiteral("50000"), runs),
-        (rows + ", key to tables, chart and window repainted").constData());
-    row("deposit window, key in the last flow", typing(form, flows->fieldAs<QLineEdit>(119, 1), QStringLiteral("30000"), runs),
-        "the same, the rows after the last flow changed");
-    row("deposit window, key in the monthly top-up", typing(form, form.DepositMonthlyTopUp, QStringLiteral("10000"), runs),
-        "the same, 119 flows more");
+    QLineEdit *first = flows->fieldAs<QLineEdit>(0, 1), *last = flows->fieldAs<QLineEdit>(119, 1);
+    printRow("deposit window, key in the first flow", typing(form, first, QStringLiteral("50000"), runs),
+             (rows + ", key to tables, chart and window repainted").constData());
+    printRow("deposit window, key in the last flow", typing(form, last, QStringLiteral("30000"), runs),
+             "the same, the rows after the last flow changed");
+    printRow("deposit window, key in the monthly top-up",
+             typing(form, form.DepositMonthlyTopUp, QStringLiteral("10000"), runs),
+             "the same, 119 flows more");
 
     const orvel::DepositReport report = form.report();
     const QLocale locale;
@@ -140,11 +119,11 @@ int main(int argc, char **argv)
     };
     const orvel::ExportDocument document = orvel::depositDocument(report, false, locale, chart);
     const orvel::ExportDocument paper = orvel::depositDocument(report, true, locale, chart);
-    row("deposit .xlsx, ten years daily", fileTimes(runs, [&] { return orvel::documentXlsx(document); }),
-        (rows + ", bytes made").constData());
-    row("deposit .csv, ten years daily", fileTimes(runs, [&] { return orvel::documentCsv(document); }),
-        (rows + ", bytes made").constData());
-    row("deposit .pdf, ten years daily", fileTimes(runs, [&] { return orvel::documentPdf(paper, locale); }),
-        "the same, with the chart");
+    printRow("deposit .xlsx, ten years daily", fileTimes(runs, [&] { return orvel::documentXlsx(document); }),
+             (rows + ", bytes made").constData());
+    printRow("deposit .csv, ten years daily", fileTimes(runs, [&] { return orvel::documentCsv(document); }),
+             (rows + ", bytes made").constData());
+    printRow("deposit .pdf, ten years daily", fileTimes(runs, [&] { return orvel::documentPdf(paper, locale); }),
+             "the same, with the chart");
     return 0;
 }
