@@ -243,7 +243,8 @@ QString depositHeadline(double amount, double rate, const QLocale &locale)
     const bool money = amount > 0 && amount <= double(kMaxDepositKopecks) / 100;
     const QString shown = money ? moneyText(depositKopecks(amount), locale)
                                 : showAmount(amount, locale.decimalPoint());
-    return QStringLiteral("Сумма вклада: %1    Процентная ставка: %2 %").arg(shown, showAmount(rate, locale.decimalPoint()));
+    return QStringLiteral("Сумма вклада: %1    Процентная ставка: %2 %")
+        .arg(shown, showAmount(rate, locale.decimalPoint()));
 }
 
 QStringList depositSummaryLines(const DepositReport &report, const QLocale &locale)
@@ -268,7 +269,8 @@ QStringList depositSummaryLines(const DepositReport &report, const QLocale &loca
         lines << QStringLiteral("Эффективная ставка: %1 % годовых").arg(locale.toString(r.effectiveRate, 'f', 2));
     const QString assumed = assumedYears(r);
     if (!assumed.isEmpty()) {
-        lines << QStringLiteral("Необлагаемая сумма за %1 посчитана по последней известной ключевой ставке").arg(assumed);
+        lines << QStringLiteral("Необлагаемая сумма за %1 посчитана по последней известной ключевой ставке")
+                     .arg(assumed);
         if (!report.keyRateError.isEmpty())
             lines << QStringLiteral("Ключевая ставка известна по %1: %2")
                          .arg(dateText(report.keyRateKnownUntil), report.keyRateError);

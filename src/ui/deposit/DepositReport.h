@@ -48,7 +48,9 @@ struct DepositReport {
 // The schedule table: one row per run of days (DepositRow). The credit
 // column holds what was capitalized ("Причислено к вкладу"), or what was
 // paid out when nothing is ("Выплачено"): one deposit does only one of them.
-enum DepositColumn { DepFrom, DepTo, DepDays, DepBalance, DepAccrued, DepCredited, DepFlow, DepBalanceAfter, DepColumnCount };
+enum DepositColumn {
+    DepFrom, DepTo, DepDays, DepBalance, DepAccrued, DepCredited, DepFlow, DepBalanceAfter, DepColumnCount
+};
 // The tax table: one row per calendar year with a credit.
 enum DepositTaxColumn {
     TaxYear, TaxInterest, TaxOther, TaxKeyRate, TaxAllowance, TaxTaxable, TaxAmount, TaxNote, TaxColumnCount

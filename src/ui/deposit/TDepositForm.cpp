@@ -34,7 +34,10 @@ using orvel::named;
 
 namespace {
 
-QString notePalette(bool error) { return error ? QStringLiteral("color: #b00020;") : QStringLiteral("color: #606060;"); }
+QString notePalette(bool error)
+{
+    return error ? QStringLiteral("color: #b00020;") : QStringLiteral("color: #606060;");
+}
 
 enum FlowColumn { FlowDate, FlowAmount, FlowKind };
 
@@ -517,9 +520,10 @@ orvel::ExportDocument TDepositForm::document(bool paper) const
 {
     const QLocale locale;
     const orvel::DepositReport &report = m_report;
-    orvel::ExportDocument d = orvel::depositDocument(report, paper, locale, [&report, locale](QPainter &p, const QRectF &r) {
+    const orvel::ChartPainter chart = [&report, locale](QPainter &p, const QRectF &r) {
         orvel::DepositChart::render(report.terms, report.result, locale, p, r);
-    });
+    };
+    orvel::ExportDocument d = orvel::depositDocument(report, paper, locale, chart);
     d.chartSize = DepositChartView->size();
     return d;
 }
