@@ -405,7 +405,7 @@ void TDepositForm::flowsEdited()
                             m_flows->fieldAs<QComboBox>(row, FlowKind)->currentIndex() == 1);
     }
     m_dirty = true;
-    recompute();
+    calculate();
 }
 
 orvel::DepositReport TDepositForm::readTerms() const
@@ -441,7 +441,14 @@ orvel::DepositReport TDepositForm::readTerms() const
 
 void TDepositForm::recompute()
 {
-    m_pending = false;
+    // Rows the editor has not reported yet are read when it does, and the
+    // calculation is made then.
+    if (m_flows->rowsChanged().empty())
+        calculate();
+}
+
+void TDepositForm::calculate()
+{
     if (!m_dirty || !m_hasDeposit)
         return;
     m_dirty = false;

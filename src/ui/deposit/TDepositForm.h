@@ -102,6 +102,7 @@ private:
     // loop, however many changes came in this one.
     void requestRecompute();
     void recompute();
+    void calculate(); // with the flows as last read
     void flowsEdited();
     orvel::DepositReport readTerms() const;
     void showReport(orvel::DepositReport report);
