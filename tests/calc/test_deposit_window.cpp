@@ -629,6 +629,11 @@ private slots:
         child<QTabWidget>(w(), "PageControl1")->setCurrentIndex(1);
         QTest::qWait(100);
         QVERIFY(w()->grab().save(folder + QStringLiteral("/deposit-tab.png")));
+        // Ten years capitalized daily.
+        child<QComboBox>(form(), "DepositCapitalization")->setCurrentIndex(2);
+        setField("DepositTerm", QStringLiteral("120"));
+        QTest::qWait(300);
+        QVERIFY(form()->grab().save(folder + QStringLiteral("/deposit-window-10y.png")));
     }
 
 private:

@@ -7,6 +7,7 @@
 #include <QDateTimeAxis>
 #include <QGraphicsScene>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QScatterSeries>
@@ -141,6 +142,9 @@ void DepositChart::setSchedule(const DepositTerms &terms, const DepositResult &r
     m_money->setRange(0, p.top > 0 ? p.top * 1.05 : 1);
     m_money->applyNiceNumbers();
     attach();
+    // Daily credits show as the slope of the area, not as points.
+    for (QLegendMarker *marker : legend()->markers(m_credits))
+        marker->setVisible(!p.credits.isEmpty());
 }
 
 void DepositChart::attach()

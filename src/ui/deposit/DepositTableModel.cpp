@@ -201,7 +201,9 @@ QVariant DepositTableModel::data(const QModelIndex &index, int role) const
             return kMarkedRow;
         return {};
     case Qt::FontRole:
-        if (m_shows == Totals) {
+        // The totals row's title in bold; its sums keep the width of the
+        // column's figures, which is all the column has.
+        if (m_shows == Totals && std::holds_alternative<QString>(cell)) {
             QFont bold;
             bold.setBold(true);
             return bold;

@@ -6,7 +6,7 @@
 // Qt::DisplayRole gives the paper text (a zero left blank where the column
 // says so); Qt::UserRole the figure itself: kopecks or a whole number as a
 // qlonglong, a percentage as a double, a date as a QDate, a text as it is.
-// Marked rows are tinted; a text cell's tooltip is the whole text; titles
+// Marked rows are tinted, a totals row's title is bold; a text cell's tooltip is the whole text; titles
 // longer than a dozen characters take two lines.
 #include "ui/export/ExportDocument.h"
 

@@ -85,12 +85,12 @@ TDepositForm::TDepositForm(QWidget *parent) : QWidget(parent, Qt::Window)
     leftLayout->addWidget(buildTerms(left));
     leftLayout->addWidget(buildFlows(left), 1);
     leftLayout->addWidget(buildSummary(left));
-    left->setMinimumWidth(430);
+    left->setMinimumWidth(420);
     split->addWidget(left);
     split->addWidget(buildOutputs(split));
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
-    split->setSizes({470, 770});
+    split->setSizes({440, 800});
     main->addWidget(split, 1);
     main->addLayout(buildButtons());
     watchFields();
@@ -229,8 +229,8 @@ QWidget *TDepositForm::buildScheduleTable(QWidget *parent)
     for (int c : {orvel::DepFrom, orvel::DepTo, orvel::DepDays}) {
         header->setSectionResizeMode(c, QHeaderView::Fixed);
         header->resizeSection(c, fm.horizontalAdvance(c == orvel::DepDays ? QStringLiteral("00000")
-                                                                          : QStringLiteral("00.00.00000"))
-                                     + 12);
+                                                                          : QStringLiteral("00.00.0000"))
+                                     + 14);
     }
     layout->addWidget(DepositTable, 1);
 
