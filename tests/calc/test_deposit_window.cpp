@@ -429,11 +429,11 @@ private slots:
             QCOMPARE(taxes()->headerData(c, Qt::Horizontal).toString(), titles[c]);
         QCOMPARE(taxes()->rowCount(), 8); // 2020 .. 2027
         const orvel::DepositResult r = orvel::depositSchedule(t, keyRate());
-        QCOMPARE(shown(taxes(), 0, orvel::TaxNote), QStringLiteral("не считается: до 2021 года действовали другие правила"));
+        QCOMPARE(shown(taxes(), 0, orvel::TaxNote), QStringLiteral("не считается: в этом году действовали другие правила"));
         for (int c : {orvel::TaxKeyRate, orvel::TaxAllowance, orvel::TaxTaxable, orvel::TaxAmount})
             QCOMPARE(shown(taxes(), 0, c), QStringLiteral("—"));
         for (int row : {1, 2}) {
-            QCOMPARE(shown(taxes(), row, orvel::TaxNote), QStringLiteral("не облагается (2021–2022)"));
+            QCOMPARE(shown(taxes(), row, orvel::TaxNote), QStringLiteral("не облагается: проценты этого года освобождены от налога"));
             QCOMPARE(shown(taxes(), row, orvel::TaxAmount), QStringLiteral("0,00"));
         }
         for (int row = 3; row < 8; ++row) {

@@ -227,8 +227,9 @@ ExportTable depositTaxTable(const DepositResult &result, const QDate &keyRateKno
 QString depositYearNote(const DepositYear &year, const QDate &keyRateKnownUntil)
 {
     switch (year.status) {
-    case DepositYear::NotCounted: return QStringLiteral("не считается: до 2021 года действовали другие правила");
-    case DepositYear::Exempt: return QStringLiteral("не облагается (2021–2022)");
+    // The years each status covers are the tax rules' own (DepositTax.cpp).
+    case DepositYear::NotCounted: return QStringLiteral("не считается: в этом году действовали другие правила");
+    case DepositYear::Exempt: return QStringLiteral("не облагается: проценты этого года освобождены от налога");
     case DepositYear::Taxed: break;
     }
     if (year.keyRateAssumed)

@@ -65,8 +65,8 @@ enum DepositTaxColumn {
 ExportTable depositScheduleTable(const DepositReport &report, bool paper = false);
 ExportTable depositTaxTable(const DepositResult &result, const QDate &keyRateKnownUntil, bool paper = false);
 
-// What a tax year's row says of it: "не облагается (2021–2022)", that
-// other rules applied before 2021, that the key rate was taken as the last
+// What a tax year's row says of it: that its interest is exempt, that
+// other rules applied that year, that the key rate was taken as the last
 // known one, or that the income stays within the allowance.
 QString depositYearNote(const DepositYear &year, const QDate &keyRateKnownUntil);
 
