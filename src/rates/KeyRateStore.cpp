@@ -113,7 +113,7 @@ QString keepAnswer(const QByteArray &bytes, const KeepPlace &place, const QDate 
             if (!QDir().mkpath(place.folder))
                 throw OrvelError(QStringLiteral("Не удалось создать папку \"%1\": %2")
                                      .arg(QDir::toNativeSeparators(QFileInfo(place.folder).absoluteFilePath()),
-                                          qt_error_string(errno ? errno : EACCES)));
+                                          saveFailureReason(errno ? errno : EACCES)));
         }
         saveFileAtomically(file, bytes);
     } catch (const OrvelError &e) {
