@@ -4,6 +4,7 @@
 //
 //   cmake --build build --target bench_deposit
 //   build/bin/bench_deposit [runs]
+#include "BenchRow.h"
 #include "calc/DepositSchedule.h"
 
 #include <QElapsedTimer>
@@ -16,16 +17,7 @@
 
 namespace {
 
-// Median, fastest and slowest of the samples (milliseconds), in the table's columns.
-void printRow(const char *name, std::vector<double> ms, const char *note)
-{
-    std::sort(ms.begin(), ms.end());
-    const std::size_t n = ms.size();
-    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    const auto cell = [](double x) { return QString::number(x, 'f', x < 10 ? 2 : 0) + QStringLiteral(" ms"); };
-    std::printf("%-44s  %10s  %10s  %10s  %s\n", name, qPrintable(cell(median)), qPrintable(cell(ms.front())),
-                qPrintable(cell(ms.back())), note);
-}
+using orvelbench::printRow;
 
 orvel::KeyRateHistory keyRates()
 {

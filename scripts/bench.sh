@@ -21,10 +21,23 @@ QT_QPA_PLATFORM=offscreen "$build/bin/bench_schedule" "$runs" 2>>"$build/bench.l
     cat "$build/bench.log" >&2
     exit 1
 }
+# The deposit window over ten years of daily capitalization (no office
+# needed): its rows follow the table.
+cmake --build "$build" -j2 --target bench_deposit_window >/dev/null
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_deposit_window" "$runs" 2>>"$build/bench.log" || {
+    cat "$build/bench.log" >&2
+    exit 1
+}
 # A currency's history over ten years, read and drawn (no office needed):
 # its rows follow the table.
 cmake --build "$build" -j2 --target bench_rate_history >/dev/null
 QT_QPA_PLATFORM=offscreen "$build/bin/bench_rate_history" "$runs" 2>>"$build/bench.log" || {
+    cat "$build/bench.log" >&2
+    exit 1
+}
+# The penalties window following a typed key (no office needed).
+cmake --build "$build" -j2 --target bench_penalty_window >/dev/null
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_penalty_window" "$runs" 2>>"$build/bench.log" || {
     cat "$build/bench.log" >&2
     exit 1
 }

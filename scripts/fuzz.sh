@@ -6,18 +6,20 @@
 #   scripts/fuzz.sh build                      configure and build every target
 #   scripts/fuzz.sh run <target> <seconds> [jobs] [libFuzzer options...]
 #                                              fuzz one target (numbers,
-#                                              rate_document, profile) for that
-#                                              long, with `jobs` workers (1)
+#                                              rate_document, profile,
+#                                              key_rate) for that long, with
+#                                              `jobs` workers (1)
 #   scripts/fuzz.sh list                       the target names
 #
 # A run grows its corpus in build-fuzz/corpus/<target> from the target's seeds
 # and writes crashing inputs to build-fuzz/crashes/<target>/. Keep each one as
 # fuzz/regressions/<target>/<name> so the tests replay it.
-# Needs clang and libclang-rt-14-dev (Debian 12): apt-get install clang libclang-rt-14-dev
+# Needs clang and the libclang-rt-N-dev of its version, N = 14 on Debian 12, 19 on
+# Debian 13: apt-get install clang libclang-rt-14-dev (or libclang-rt-19-dev)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVEL_FUZZ_BUILD_DIR:-$top/build-fuzz}
-targets=(numbers rate_document profile)
+targets=(numbers rate_document profile key_rate)
 
 seeds_of() {
     case "$1" in
@@ -65,7 +67,7 @@ case "${1:-}" in
         printf '%s\n' "${targets[@]}"
         ;;
     *)
-        sed -n '2,19p' "$0"
+        sed -n '2,18p' "$0"
         exit 2
         ;;
 esac

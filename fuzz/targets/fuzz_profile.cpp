@@ -8,25 +8,16 @@
 #include "calc/OrvelError.h"
 #include "declarations/Profile.h"
 #include "FuzzCheck.h"
+#include "FuzzFolder.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-
-const QString &folder()
-{
-    static QTemporaryDir dir;
-    if (!dir.isValid())
-        std::abort();
-    static const QString path = dir.path();
-    return path;
-}
 
 template <std::size_t N>
 QString pick(const char *const (&list)[N], uint8_t selector)
@@ -94,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString value = pick(kValues, data[2]);
     const QByteArray before(reinterpret_cast<const char *>(data + 3), static_cast<qsizetype>(size - 3));
 
-    const QString path = folder() + QStringLiteral("/profile.ini");
+    const QString path = fuzzFolder() + QStringLiteral("/profile.ini");
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(before) != before.size())

@@ -6,13 +6,13 @@
 // records in date order or one of its messages.
 #include "calc/OrvelError.h"
 #include "FuzzCheck.h"
+#include "FuzzFolder.h"
 #include "rates/RateDocument.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -30,15 +30,6 @@ QStringList tableText(const orvel::RateTable &t)
     for (const TCurrencyData &r : t)
         out << rowText(r);
     return out;
-}
-
-const QString &folder()
-{
-    static QTemporaryDir dir;
-    if (!dir.isValid())
-        std::abort();
-    static const QString path = dir.path();
-    return path;
 }
 
 bool knownMessage(const QString &m)
@@ -79,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     readAsHistory(bytes);
-    const QString cache = folder() + QStringLiteral("/cbr.xml");
+    const QString cache = fuzzFolder() + QStringLiteral("/cbr.xml");
     QFile::remove(cache);
 
     orvel::RateTable table{TCurrencyData{QStringLiteral("OLD"), QStringLiteral("old"), 1, 2.5}};
@@ -111,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     orvel::StringListSink againList;
     QString againError;
     try {
-        orvel::readRateDocument(cache, again, againList, folder() + QStringLiteral("/reread.xml"));
+        orvel::readRateDocument(cache, again, againList, fuzzFolder() + QStringLiteral("/reread.xml"));
     } catch (const OrvelError &e) {
         againError = e.message();
     }

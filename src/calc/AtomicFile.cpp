@@ -26,8 +26,6 @@ struct FileDescriptor {
     }
 };
 
-// The system's reason for the error number, as Qt words it for its own files.
-QString reason(int error) { return qt_error_string(error); }
 
 bool anyWriteBit(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
 
@@ -145,16 +143,15 @@ int replaceFile(const QByteArray &target, const QByteArray &data, const struct s
     return 0;
 }
 
-} // namespace
-
-QString replaceFileContents(const QString &path, const QByteArray &bytes)
+// replaceFileContents() with the error number of a failure, or 0.
+int replaceContents(const QString &path, const QByteArray &bytes)
 {
     // Paths go to the system in the local 8-bit encoding.
     QByteArray target = QFile::encodeName(path);
     struct stat st;
     const bool exists = ::stat(target.constData(), &st) == 0;
     if (!exists && errno != ENOENT)
-        return reason(errno);
+        return errno;
     if (exists) {
         // Through a symbolic link the file it points to is replaced, not the
         // link.
@@ -162,24 +159,47 @@ QString replaceFileContents(const QString &path, const QByteArray &bytes)
         if (!canonical.isEmpty())
             target = QFile::encodeName(canonical);
         if (S_ISDIR(st.st_mode))
-            return reason(EISDIR);
+            return EISDIR;
         // A pipe or a device would become a plain file.
         if (!S_ISREG(st.st_mode))
-            return reason(EOPNOTSUPP);
+            return EOPNOTSUPP;
         if (const int refused = writeRefusal(target, st, W_OK))
-            return reason(refused);
+            return refused;
     }
-    if (const int error = replaceFile(target, bytes, exists ? &st : nullptr))
-        return reason(error);
-    return {};
+    return replaceFile(target, bytes, exists ? &st : nullptr);
+}
+
+} // namespace
+
+QString replaceFileContents(const QString &path, const QByteArray &bytes)
+{
+    const int error = replaceContents(path, bytes);
+    return error ? qt_error_string(error) : QString();
+}
+
+QString saveFailureReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("на диске нет места");
+    case EACCES:
+    case EPERM: return QStringLiteral("нет прав на запись");
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("нет такой папки");
+    case EROFS: return QStringLiteral("диск доступен только для чтения");
+    // The writer's own refusals.
+    case EISDIR: return QStringLiteral("под этим именем уже есть папка");
+    case EOPNOTSUPP: return QStringLiteral("под этим именем не обычный файл");
+    default: return qt_error_string(error);
+    }
 }
 
 void saveFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    const QString why = replaceFileContents(path, bytes);
-    if (!why.isEmpty())
+    if (const int error = replaceContents(path, bytes))
         throw OrvelError(QStringLiteral("Не удалось сохранить файл \"%1\": %2")
-                             .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), why));
+                             .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                                  saveFailureReason(error)));
 }
 
 } // namespace orvel

@@ -23,7 +23,13 @@ namespace orvel {
 QString replaceFileContents(const QString &path, const QByteArray &bytes);
 
 // The same for a file the user chose to save (a schedule, a rate history):
-// a failure is an OrvelError that names the file and gives the reason.
+// a failure is an OrvelError that names the file and gives the reason in
+// Russian (saveFailureReason()).
 void saveFileAtomically(const QString &path, const QByteArray &bytes);
+
+// The reason a save failed with the error number `error`, for a Russian
+// sentence: the common ones (no space, no permission, no such folder, a
+// read-only disk) in Russian, any other as the system words it.
+QString saveFailureReason(int error);
 
 } // namespace orvel

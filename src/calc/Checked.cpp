@@ -137,10 +137,8 @@ std::int64_t roundWhole(ext x)
     return static_cast<std::int64_t>(whole);
 }
 
-double roundHundredths(double x)
-{
-    const std::int64_t whole = roundWhole(xmul(static_cast<ext>(x), 100.0L));
-    return store(xdiv(static_cast<ext>(whole), 100.0L));
-}
+std::int64_t kopecksOf(double roubles) { return roundWhole(xmul(static_cast<ext>(roubles), 100.0L)); }
+
+double roundHundredths(double x) { return store(xdiv(static_cast<ext>(kopecksOf(x)), 100.0L)); }
 
 } // namespace orvel

@@ -45,6 +45,11 @@ std::int64_t roundWhole(ext x);
 // stored. A product of magnitude 2^63 or more is an invalid operation.
 double roundHundredths(double x);
 
+// Roubles in whole kopecks: x * 100 in extended precision rounded to a whole
+// number, ties to even (the step of roundHundredths before its division).
+// A product of magnitude 2^63 or more is an invalid operation.
+std::int64_t kopecksOf(double roubles);
+
 // A value that enforces the checks through ordinary operators, for formulas
 // that read better written out.
 class X {

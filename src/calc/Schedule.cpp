@@ -36,9 +36,6 @@ std::int64_t checkedSub(std::int64_t a, std::int64_t b)
     return r;
 }
 
-// roubles in kopecks: the whole-number step of hundredths rounding.
-std::int64_t kopecksOf(double roubles) { return roundWhole(xmul(roubles, 100.0L)); }
-
 // The regular payment of an annuity (or, at rate 0, the instalment) for a
 // debt over a number of months.
 std::int64_t annuityPayment(std::int64_t debt, double amount, double rate, int months)

@@ -27,14 +27,19 @@ OrvelError answerError(const QString &what)
     return OrvelError(QStringLiteral("Ответ банка о ключевой ставке: ") + what);
 }
 
-// One KR row as the bank wrote it, for the messages (a long text cut short,
-// so that a broken answer cannot fill the error box).
+// A text of the answer quoted in a message: a long one cut short, so that a
+// broken answer cannot fill the error box.
+QString clipped(const QString &text, qsizetype most)
+{
+    return text.size() > most ? text.left(most) + QStringLiteral("…") : text;
+}
+
+// One KR row as the bank wrote it, for the messages.
 struct RawRow {
     QString dt, rate;
     QString quoted() const
     {
-        const auto clip = [](const QString &t) { return t.size() > 40 ? t.left(40) + QStringLiteral("…") : t; };
-        return QStringLiteral("«%1»").arg((clip(dt) + QLatin1Char(' ') + clip(rate)).trimmed());
+        return QStringLiteral("«%1»").arg((clipped(dt, 40) + QLatin1Char(' ') + clipped(rate, 40)).trimmed());
     }
 };
 
@@ -69,7 +74,7 @@ QString writtenName(const xmlNode *n)
         name = fromXml(n->ns->prefix) + QLatin1Char(':') + name;
     if (n->ns && n->ns->href && *n->ns->href)
         name += QStringLiteral(" из ") + fromXml(n->ns->href);
-    return name;
+    return clipped(name, 100);
 }
 
 // The envelope's Body, after the root and a fault are checked.
@@ -86,7 +91,7 @@ const xmlNode *soapBody(const xmlDoc *doc)
     if (const xmlNode *fault = childElement(body, soap, "Fault")) {
         const xmlNode *why = childElement(fault, nullptr, "faultstring");
         xmlChar *text = xmlNodeGetContent(why ? why : fault);
-        QString message = fromXml(text).simplified();
+        QString message = clipped(fromXml(text).simplified(), 200);
         xmlFree(text);
         if (message.isEmpty())
             message = QStringLiteral("ошибка SOAP без описания");

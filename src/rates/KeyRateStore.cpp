@@ -1,12 +1,16 @@
 #include "rates/KeyRateStore.h"
 
+#include "calc/AtomicFile.h"
 #include "calc/Paths.h"
+#include "rates/BankRequest.h"
+#include "rates/RateDocument.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <optional>
 
 namespace orvel {
@@ -54,6 +58,92 @@ std::optional<KeyRateData> newestCached(const QString &folder)
     return std::nullopt;
 }
 
+// A message as the reason after a colon or in brackets: "Нет связи..." ->
+// "нет связи...".
+QString asReason(QString message)
+{
+    if (!message.isEmpty())
+        message[0] = message[0].toLower();
+    return message;
+}
+
+// The bank's KeyRateXML call for the whole series up to `today`.
+HttpRequest keyRateRequest(const QString &url, const QDate &today)
+{
+    const auto soapDate = [](const QDate &d) { return d.toString(Qt::ISODate).toLatin1() + "T00:00:00"; };
+    HttpRequest request;
+    request.url = url;
+    request.method = HttpRequest::Method::Post;
+    request.headers = {"Content-Type: text/xml; charset=utf-8", "SOAPAction: \"http://web.cbr.ru/KeyRateXML\""};
+    request.body = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
+                   "<KeyRateXML xmlns=\"http://web.cbr.ru/\"><fromDate>"
+                   + soapDate(firstKeyRateDay()) + "</fromDate><ToDate>" + soapDate(today)
+                   + "</ToDate></KeyRateXML></soap:Body></soap:Envelope>";
+    return request;
+}
+
+// Where the job keeps the answer.
+struct KeepPlace {
+    QString folder, shippedFile;
+};
+
+// Removes the folder's kept answers older than `newest`; the shipped file
+// stays, wherever it lies.
+void removeOlderKept(const KeepPlace &place, const QDate &newest)
+{
+    const QString shipped = QFileInfo(place.shippedFile).absoluteFilePath();
+    QDir dir(place.folder);
+    for (const QString &name : dir.entryList({QStringLiteral("keyrate-*.xml")}, QDir::Files)) {
+        const QDate until = keptUntil(name);
+        if (until.isValid() && until < newest && QFileInfo(dir.filePath(name)).absoluteFilePath() != shipped)
+            dir.remove(name);
+    }
+}
+
+// Keeps the answer as keyrate-<today>.xml, the folder made on first use, and
+// then only it. Returns why it could not be written, or an empty text.
+QString keepAnswer(const QByteArray &bytes, const KeepPlace &place, const QDate &today)
+{
+    if (place.folder.isEmpty())
+        return {};
+    const QString file = keyRateCacheFile(place.folder, today);
+    try {
+        if (!QFileInfo::exists(place.folder)) {
+            errno = 0;
+            if (!QDir().mkpath(place.folder))
+                throw OrvelError(QStringLiteral("Не удалось создать папку \"%1\": %2")
+                                     .arg(QDir::toNativeSeparators(QFileInfo(place.folder).absoluteFilePath()),
+                                          saveFailureReason(errno ? errno : EACCES)));
+        }
+        saveFileAtomically(file, bytes);
+    } catch (const OrvelError &e) {
+        return e.message();
+    }
+    removeOlderKept(place, today);
+    return {};
+}
+
+// What the job brings back.
+struct BankAnswer {
+    KeyRateHistory history;
+    QString keepError;
+};
+
+// Asks the bank, reads its answer and keeps it unless the request was
+// cancelled by then. Throws OrvelError with what failed.
+BankAnswer askBank(const QString &url, const KeepPlace &place, const QDate &today, const RequestContext &context)
+{
+    const FetchResult answer = context.fetch(keyRateRequest(url, today));
+    if (!answer.ok())
+        throw OrvelError(bankFetchFailure(answer));
+    BankAnswer out;
+    out.history = readKeyRateAnswer(answer.body, today);
+    if (!context.commit())
+        throw OrvelError(bankFetchFailure(FetchResult{FetchFailure::Cancelled, 0, {}, {}}));
+    out.keepError = keepAnswer(answer.body, place, today);
+    return out;
+}
+
 } // namespace
 
 QString defaultKeyRateUrl() { return QStringLiteral("https://www.cbr.ru/DailyInfoWebServ/DailyInfo.asmx"); }
@@ -70,7 +160,8 @@ struct KeyRateStore::State {
     KeyRateData current;
     QDate askedOn; // the day the bank was last asked in this run
     QString lastError;
-    bool busy = false;
+    bool fetchFailed = false; // lastError says why the last request brought nothing
+    BankRequest request;
 };
 
 KeyRateStore::KeyRateStore(const QString &serviceUrl, const QString &cacheFolder, const QString &shippedFile,
@@ -94,16 +185,58 @@ const KeyRateData &KeyRateStore::current() const { return d->current; }
 
 void KeyRateStore::refresh(const QDate &today)
 {
-    // Asking the bank comes with the asynchronous fetch; until then the kept
-    // data is what there is.
-    (void)today;
+    const KeyRateHistory &known = d->current.history;
+    const bool stale = known.steps.empty() || known.knownUntil < today;
+    if (!today.isValid() || !stale || d->askedOn == today || d->request.isRunning() || d->serviceUrl.isEmpty())
+        return;
+    d->askedOn = today;
+    const QString url = d->serviceUrl;
+    const KeepPlace place{d->cacheFolder, d->shippedFile};
+    d->request.start<BankAnswer>(
+        rateFetchLimits(),
+        [url, place, today](const RequestContext &context) { return askBank(url, place, today, context); },
+        [this, today](RequestResult<BankAnswer> result) {
+            try {
+                BankAnswer answer = result.take();
+                d->current = KeyRateData{std::move(answer.history), KeyRateSource::Bank, today};
+                d->lastError = asReason(answer.keepError);
+                d->fetchFailed = false;
+                emit updated();
+            } catch (const OrvelError &e) {
+                d->lastError = asReason(e.message());
+                d->fetchFailed = true;
+            } catch (const std::exception &) { // out of memory, say: the data stays
+                d->lastError = asReason(bankFetchFailure(FetchResult{}));
+                d->fetchFailed = true;
+            }
+            emit finished();
+        });
 }
 
-bool KeyRateStore::busy() const { return d->busy; }
+bool KeyRateStore::busy() const { return d->request.isRunning(); }
 
-void KeyRateStore::cancel() {}
+void KeyRateStore::cancel()
+{
+    if (!d->request.isRunning())
+        return;
+    d->request.cancel();
+    d->askedOn = QDate(); // nothing came: the next window asks again
+    emit finished();
+}
 
 QString KeyRateStore::lastError() const { return d->lastError; }
+
+QString KeyRateStore::missingDayMessage(const QDate &day) const
+{
+    const KeyRateHistory &known = d->current.history;
+    const std::optional<OrvelError> gap = keyRateGap(known, day);
+    if (!gap)
+        return {};
+    const bool afterTheData = known.steps.empty() || day > known.knownUntil;
+    if (afterTheData && d->fetchFailed && !d->lastError.isEmpty())
+        return gap->message() + QStringLiteral(": ") + d->lastError;
+    return gap->message();
+}
 
 QString KeyRateStore::statusText() const
 {

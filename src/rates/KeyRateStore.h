@@ -8,7 +8,8 @@
 // until it answers, the kept data is used, and the windows update when it
 // arrives. An answer is kept only once it has read and passed the reader's
 // checks (readKeyRateAnswer), atomically, as keyrate-YYYY-MM-DD.xml named by
-// its knownUntil.
+// its knownUntil; the older answers of the folder then go (the shipped file
+// is never touched). A failed request replaces nothing.
 #include "rates/KeyRate.h"
 
 #include <QDate>
@@ -52,25 +53,39 @@ public:
     const KeyRateData &current() const;
 
     // A window that needs the rate opened: when the data ends before `today`
-    // and the bank has not been asked today, asks it (off this thread).
+    // (or there is none) and the bank has not been asked on `today` during
+    // this run, asks it (off this thread). Nothing is asked while a request
+    // runs, nor with an empty service URL. An answer kept under `today`
+    // makes the data current for the rest of the day, in later runs too.
+    // A request that failed counts as asked; one cancelled does not.
     void refresh(const QDate &today);
     bool busy() const;
+    // Drops the running request at once (nothing of it is kept or used) and
+    // emits finished(); the next refresh() asks again.
     void cancel();
 
     // Why the last request failed ("нет связи с сервером ЦБ РФ", "сервер ЦБ
-    // РФ ответил ошибкой 500", the reader's message), or empty.
+    // РФ ответил ошибкой 500", the reader's message), or why its answer,
+    // though used, could not be kept ("не удалось сохранить файл ..."), or
+    // empty. Starts with a small letter, to follow a colon or a bracket.
     QString lastError() const;
+
+    // What a window says for a day the data does not speak for, or an empty
+    // text for a day it does: keyRateGap()'s message, and for a day after
+    // the data ends while the last request failed, its reason:
+    //   "Ключевая ставка известна по 20.03.2026: нет связи с сервером ЦБ РФ"
+    QString missingDayMessage(const QDate &day) const;
 
     // For the windows' "KeyRateStatus" line, e.g.
     //   "Ключевая ставка: по данным ЦБ РФ на 10.12.2026, известна по 10.12.2026"
     //   "Ключевая ставка: из кэша, известна по 01.12.2026"
     //   "Ключевая ставка: встроенные данные, известна по 20.03.2026"
-    // followed, after a failed request, by its reason.
+    // followed, after a failed request, by its reason in brackets.
     QString statusText() const;
 
 signals:
     void updated();   // current() changed (a newer answer arrived)
-    void finished();  // a request ended, with or without new data (see lastError())
+    void finished();  // a request ended or was cancelled, with or without new data (see lastError())
 
 private:
     struct State;

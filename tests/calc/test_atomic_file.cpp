@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -39,18 +41,18 @@ class TestAtomicFile : public QObject {
 private slots:
     void initTestCase() { QVERIFY(m_folders.isValid()); }
 
-    // A refused save names the file and gives the system's reason; the old
+    // A refused save names the file and gives the reason in Russian; the old
     // file and the folder's entries stay as they were. The read-only cases
     // hold for whoever runs the test, the superuser included.
     void refused_data()
     {
         QTest::addColumn<QString>("situation");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("read-only file") << "read-only file" << "Permission denied";
-        QTest::newRow("read-only folder") << "read-only folder" << "Permission denied";
-        QTest::newRow("a folder at the path") << "folder" << "Is a directory";
-        QTest::newRow("a pipe at the path") << "pipe" << "Operation not supported";
-        QTest::newRow("folder missing") << "folder missing" << "No such file or directory";
+        QTest::newRow("read-only file") << "read-only file" << "нет прав на запись";
+        QTest::newRow("read-only folder") << "read-only folder" << "нет прав на запись";
+        QTest::newRow("a folder at the path") << "folder" << "под этим именем уже есть папка";
+        QTest::newRow("a pipe at the path") << "pipe" << "под этим именем не обычный файл";
+        QTest::newRow("folder missing") << "folder missing" << "нет такой папки";
     }
     void refused()
     {
@@ -83,6 +85,27 @@ private slots:
         QCOMPARE(entries(dir), before);
         if (situation.startsWith(QLatin1String("read-only")))
             QCOMPARE(contents(path), QByteArray("old"));
+    }
+
+    // The reasons a save fails with most often are told in Russian, for the
+    // Russian sentence they end; the rest as the system words them.
+    void failureReasons_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no space") << int(ENOSPC) << "на диске нет места";
+        QTest::newRow("quota") << int(EDQUOT) << "на диске нет места";
+        QTest::newRow("permission") << int(EACCES) << "нет прав на запись";
+        QTest::newRow("not permitted") << int(EPERM) << "нет прав на запись";
+        QTest::newRow("no folder") << int(ENOENT) << "нет такой папки";
+        QTest::newRow("read-only disk") << int(EROFS) << "диск доступен только для чтения";
+        QTest::newRow("other") << int(EIO) << "Input/output error";
+    }
+    void failureReasons()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QCOMPARE(saveFailureReason(error), reason);
     }
 
     // The new file keeps the old one's permissions and owner; through a

@@ -285,13 +285,13 @@ private slots:
             if (situation == QLatin1String("read-only folder")) {
                 QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0500), 0);
                 asAnyUser = std::make_unique<PermissionsEnforced>();
-                reason = QStringLiteral("Permission denied");
+                reason = QStringLiteral("нет прав на запись");
             } else if (situation == QLatin1String("disk full")) {
                 disk->fill();
-                reason = disk->fullMessage();
+                reason = disk->fullSaveReason();
             } else {
                 QVERIFY(QDir(folder).removeRecursively());
-                reason = QStringLiteral("No such file or directory");
+                reason = QStringLiteral("нет такой папки");
             }
             try {
                 saveFileAtomically(path, bytes);

@@ -433,7 +433,7 @@ private slots:
         }
         ::chmod(QFile::encodeName(folder).constData(), 0700);
         orvel::setFileDialogHook({});
-        QCOMPARE(texts, QStringList{QStringLiteral("Не удалось сохранить файл \"%1\": Permission denied.").arg(path)});
+        QCOMPARE(texts, QStringList{QStringLiteral("Не удалось сохранить файл \"%1\": нет прав на запись.").arg(path)});
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"график.pdf"});
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));

@@ -134,7 +134,7 @@ private slots:
         layout->addWidget(button);
         inn->setText(QStringLiteral("1234"));
         form.show();
-        QApplication::setActiveWindow(&form);
+        form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         inn->setFocus(Qt::TabFocusReason);
         QVERIFY(inn->hasFocus());

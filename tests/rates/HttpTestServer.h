@@ -4,6 +4,9 @@
 // Connections that send nothing (the connectivity probe) are simply kept.
 // It answers http, or https with a certificate the test gives it, and can
 // play the hostile bank: silent, dripping, cut short (see Mode).
+#include "rates/HttpFetch.h"
+#include "rates/RateDocument.h"
+
 #include <QHostAddress>
 #include <QMutex>
 #include <QMutexLocker>
@@ -37,6 +40,9 @@ public:
         QByteArray location; // a Location header for redirects
         Mode mode = Mode::Normal;
         int dripMs = 1000;
+        // Texts the request (head and body) must contain; one missing gets
+        // 400, as a service answers a call it does not understand.
+        QList<QByteArray> required = {};
     };
 
     HttpTestServer() : HttpTestServer(QByteArray(), QByteArray()) {}
@@ -158,6 +164,10 @@ private:
             else
                 reply = Reply{404, "not here", {}};
         }
+        const QList<QByteArray> required = reply.required;
+        for (const QByteArray &text : required)
+            if (!head.contains(text) && !body.contains(text))
+                reply = Reply{400, "missing " + text, {}};
         if (reply.mode == Mode::Silent)
             return; // the socket stays open until the client gives up
         QByteArray answer = "HTTP/1.1 " + QByteArray::number(reply.status) + " Answer\r\n"
@@ -205,6 +215,26 @@ private:
     QList<QByteArray> m_bodies;
     int m_connections = 0;
 };
+
+// The fetch limits of the hostile-server tests: short enough for a quick
+// suite, long enough for a loaded machine.
+inline orvel::FetchLimits shortFetchLimits()
+{
+    orvel::FetchLimits limits;
+    limits.connectTimeoutMs = 500;
+    limits.totalTimeoutMs = 500;
+    limits.maxBytes = 4096;
+    return limits;
+}
+
+// For a test's initTestCase(): the bank's requests go straight to the local
+// servers, whatever proxy the environment names, within shortFetchLimits().
+inline void askLocalServersQuickly()
+{
+    for (const char *proxy : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+        qunsetenv(proxy);
+    orvel::setRateFetchLimits(shortFetchLimits());
+}
 
 // A port on 127.0.0.1 where nothing listens: connections to it are refused.
 inline quint16 closedPort()

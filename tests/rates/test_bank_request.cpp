@@ -28,16 +28,6 @@ Q_DECLARE_METATYPE(orvel::FetchFailure)
 
 namespace {
 
-// Short enough for a quick suite, long enough for a loaded machine.
-orvel::FetchLimits shortLimits()
-{
-    orvel::FetchLimits limits;
-    limits.connectTimeoutMs = 500;
-    limits.totalTimeoutMs = 500;
-    limits.maxBytes = 4096;
-    return limits;
-}
-
 // The key rate is asked with a SOAP call; any request description goes.
 orvel::HttpRequest soapRequest(const QString &url)
 {
@@ -93,12 +83,7 @@ class TestBankRequest : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        for (const char *proxy : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-            qunsetenv(proxy);
-        orvel::setRateFetchLimits(shortLimits());
-    }
+    void initTestCase() { askLocalServersQuickly(); }
     void cleanupTestCase() { orvel::setRateFetchLimits({}); }
     void init()
     {
@@ -116,7 +101,7 @@ private slots:
         server.route("/hostile", reply);
         for (const orvel::HttpRequest &request :
              {orvel::HttpRequest{server.url("/hostile"), {}, {}, {}}, soapRequest(server.url("/hostile"))}) {
-            const orvel::FetchResult r = orvel::httpFetch(request, shortLimits());
+            const orvel::FetchResult r = orvel::httpFetch(request, shortFetchLimits());
             QCOMPARE(r.failure, failure);
             QCOMPARE(orvel::bankFetchFailure(r), message);
             QVERIFY(r.body.isEmpty());
@@ -126,7 +111,7 @@ private slots:
     void fetchWithoutServer()
     {
         const orvel::FetchResult r =
-            orvel::httpFetch({QStringLiteral("http://127.0.0.1:%1/x").arg(closedPort()), {}, {}, {}}, shortLimits());
+            orvel::httpFetch({QStringLiteral("http://127.0.0.1:%1/x").arg(closedPort()), {}, {}, {}}, shortFetchLimits());
         QCOMPARE(r.failure, FetchFailure::NoConnection);
         QCOMPARE(orvel::bankFetchFailure(r), QStringLiteral("Нет связи с сервером ЦБ РФ"));
         QVERIFY(!r.detail.isEmpty());
@@ -151,7 +136,7 @@ private slots:
         server.route("/old", {status, {}, "/soap"});
         const int before = server.requests().size();
         const orvel::HttpRequest request = soapRequest(server.url(status ? "/old" : "/soap"));
-        const orvel::FetchResult r = orvel::httpFetch(request, shortLimits());
+        const orvel::FetchResult r = orvel::httpFetch(request, shortFetchLimits());
         QCOMPARE(r.failure, FetchFailure::None);
         QCOMPARE(r.body, QByteArray("<answer/>"));
         const QList<QByteArray> heads = server.requests().mid(before);
@@ -176,7 +161,7 @@ private slots:
             if (received >= 3)
                 cancel = true;
         };
-        orvel::FetchLimits limits = shortLimits();
+        orvel::FetchLimits limits = shortFetchLimits();
         limits.totalTimeoutMs = 15000; // far beyond the test's wait: only the cancel ends it
         const orvel::FetchResult r = orvel::httpFetch({server.url("/drip"), {}, {}, {}}, limits, control);
         QCOMPARE(r.failure, FetchFailure::Cancelled);
@@ -195,7 +180,7 @@ private slots:
         QThread *doneThread = nullptr;
         int value = 0;
         request.start<int>(
-            shortLimits(),
+            shortFetchLimits(),
             [&](const orvel::RequestContext &) {
                 jobThread = QThread::currentThread();
                 return 42;
@@ -212,7 +197,7 @@ private slots:
 
         QString error;
         request.start<int>(
-            shortLimits(), [](const orvel::RequestContext &) -> int { throw OrvelError(QStringLiteral("Не вышло")); },
+            shortFetchLimits(), [](const orvel::RequestContext &) -> int { throw OrvelError(QStringLiteral("Не вышло")); },
             [&](orvel::RequestResult<int> r) {
                 try {
                     r.take();
@@ -228,7 +213,7 @@ private slots:
     void cancelReplaceDelete()
     {
         server.route("/drip", {200, QByteArray(1000, 'x'), {}, Mode::Drip, 20});
-        orvel::FetchLimits limits = shortLimits();
+        orvel::FetchLimits limits = shortFetchLimits();
         limits.totalTimeoutMs = 15000;
         const auto fetchDrip = [this](const orvel::RequestContext &c) { return c.fetch({server.url("/drip"), {}, {}, {}}); };
         QStringList delivered;
@@ -331,7 +316,7 @@ private slots:
         bool delivered = false;
         orvel::requestRatesOnDate(request, source(), QDate(2026, 12, 1),
                                   [&](orvel::RequestResult<orvel::DatedRates>) { delivered = true; });
-        orvel::setRateFetchLimits(shortLimits());
+        orvel::setRateFetchLimits(shortFetchLimits());
         QTRY_VERIFY(!progress.isEmpty());
         request.cancel();
         // The drip, a byte a millisecond, would be over by now.

@@ -191,6 +191,12 @@ private slots:
                           "<faultcode>soap:Server</faultcode><faultstring>Server was unable to process request.\n"
                           "  ---&gt; Превышен лимит</faultstring></soap:Fault></soap:Body></soap:Envelope>")
             << kSaturday << "Банк не дал ключевую ставку: Server was unable to process request. ---> Превышен лимит";
+        QTest::newRow("a long fault cut short")
+            << "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><soap:Fault>"
+                   "<faultstring>" + QByteArray(100000, 'x') + "</faultstring></soap:Fault></soap:Body></soap:Envelope>"
+            << kSaturday << "Банк не дал ключевую ставку: " + QString(200, 'x') + "…";
+        QTest::newRow("a long root cut short") << "<" + QByteArray(3000, 'R') + "/>" << kSaturday
+                                               << kPrefix + "корневой элемент «" + QString(100, 'R') + "…» вместо soap:Envelope";
         QTest::newRow("asked up to no day") << answer(good) << QDate() << "Ключевая ставка запрошена на неверную дату";
         QTest::newRow("asked up to a day before the rate")
             << answer(good) << QDate(2013, 9, 12) << "Ключевая ставка известна с 13.09.2013";

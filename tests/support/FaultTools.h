@@ -84,6 +84,8 @@ public:
     QString path() const { return m_dir.path(); }
     // What a write says once the disk is full.
     QString fullMessage() const { return m_mounted ? QStringLiteral("No space left on device") : QStringLiteral("File too large"); }
+    // The same as a failed save of the user's file words it.
+    QString fullSaveReason() const { return m_mounted ? QStringLiteral("на диске нет места") : QStringLiteral("File too large"); }
     // Names of the files fill() made (to leave out of folder listings).
     QStringList fillers() const { return {QStringLiteral(".filler")}; }
 

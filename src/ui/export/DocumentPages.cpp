@@ -153,23 +153,30 @@ void DocumentPages::table(const ExportTable &t)
     tableRow(t, cells, m_bold, QColor());
 }
 
-// Whole numbers get the room of five digits; the other columns share the
-// rest, a spelled-out calculation twice as much as a figure.
+// Whole numbers get the room of five digits, a column with a sample the room
+// of its sample; the other columns share the rest, a spelled-out
+// calculation twice as much as a figure.
 void DocumentPages::setColumns(const ExportTable &t)
 {
-    const qreal integer = QFontMetricsF(m_body, &m_device).horizontalAdvance(QStringLiteral("00000")) + 2 * m_pad;
+    const QFontMetricsF fm(m_body, &m_device);
+    const auto fixedWidth = [&](const ExportColumn &c) {
+        if (!c.paperSample.isEmpty())
+            return fm.horizontalAdvance(c.paperSample) + 2 * m_pad;
+        return c.kind == ColumnKind::Integer ? fm.horizontalAdvance(QStringLiteral("00000")) + 2 * m_pad : qreal(0);
+    };
     qreal fixed = 0, shares = 0;
     for (const ExportColumn &c : t.columns) {
-        if (c.kind == ColumnKind::Integer)
-            fixed += integer;
-        else
+        fixed += fixedWidth(c);
+        if (fixedWidth(c) == 0)
             shares += c.kind == ColumnKind::Formula ? 2 : 1;
     }
-    const qreal share = shares > 0 ? (m_width - fixed) / shares : 0;
+    const qreal share = shares > 0 ? std::max<qreal>(m_width - fixed, 0) / shares : 0;
     m_columns.clear();
     m_wrapping = std::any_of(t.columns.begin(), t.columns.end(), [](const ExportColumn &c) { return wraps(c.kind); });
-    for (const ExportColumn &c : t.columns)
-        m_columns.push_back(c.kind == ColumnKind::Integer ? integer : share * (c.kind == ColumnKind::Formula ? 2 : 1));
+    for (const ExportColumn &c : t.columns) {
+        const qreal width = fixedWidth(c);
+        m_columns.push_back(width > 0 ? width : share * (c.kind == ColumnKind::Formula ? 2 : 1));
+    }
 }
 
 // The column titles, on two lines where a title needs them.

@@ -55,6 +55,17 @@ QByteArray documentCsv(const ExportDocument &document)
 {
     CsvText out;
     bool first = true;
+    if (document.csvWhole) {
+        for (const ExportInput &input : document.inputs) {
+            if (input.where == ExportInput::OnPaper)
+                continue;
+            QStringList fields{input.unit.isEmpty() ? input.label : input.label + QStringLiteral(", ") + input.unit};
+            for (const ExportCell &value : input.values)
+                fields << csvText(value);
+            out.addLine(fields);
+            first = false;
+        }
+    }
     for (const ExportTable &table : document.tables) {
         if (!first)
             out.addLine({});
@@ -75,6 +86,11 @@ QByteArray documentCsv(const ExportDocument &document)
             line(row.cells);
         if (!table.totals.empty())
             line(table.totals);
+    }
+    if (document.csvWhole && !document.notes.isEmpty()) {
+        out.addLine({});
+        for (const QString &note : document.notes)
+            out.addLine({note});
     }
     return out.bytes();
 }

@@ -48,6 +48,10 @@ struct ExportColumn {
     bool summed = false;
     // A zero is left blank on paper, as the window shows it; files keep it.
     bool blankZeroOnPaper = false;
+    // The widest text the column shows on paper ("00.00.0000"): when given,
+    // the column gets its room there, and the columns without one share
+    // what is left.
+    QString paperSample{};
 };
 
 struct ExportRow {
@@ -105,6 +109,10 @@ struct ExportDocument {
     ChartPainter chart;
     QSize chartSize;
     std::vector<WorkbookChart> workbookCharts;
+    // A CSV text gives the whole document: the inputs a workbook has (a line
+    // each, "label;value;..."), an empty line, the tables, an empty line and
+    // the lines under them. Otherwise only the tables.
+    bool csvWhole = false;
 };
 
 // A cell as paper shows it, with the locale's decimal separator and digit

@@ -2,7 +2,9 @@
 #include "calc/Deposit.h"
 #include "calc/Numbers.h"
 #include "ui/ErrorBox.h"
+#include "ui/deposit/TDepositForm.h"
 #include "ui/main/TForm1.h"
+#include "ui/ShowInFront.h"
 #include "ui/Widgets.h"
 
 #include <QButtonGroup>
@@ -13,6 +15,28 @@
 #include <QRadioButton>
 
 using orvel::named;
+
+namespace {
+
+// "Подробный расчет…": the amount, the rate and the term read as "Расчет"
+// reads them, and the interest mode, given to the deposit window (made on
+// first use, then found again) with the key rate the windows share.
+void openDepositWindow(TForm1 &form)
+{
+    const double amount = orvel::readAmount(form.Edit3->text());
+    const double rate = orvel::readAmount(form.Edit4->text());
+    const double days = orvel::readAmount(form.Edit5->text());
+    const bool compound = form.RadioButton4->isChecked();
+    auto *window = form.findChild<TDepositForm *>(QStringLiteral("DepositForm"), Qt::FindDirectChildrenOnly);
+    if (!window) {
+        window = new TDepositForm(&form);
+        window->setKeyRateStore(form.keyRateStore());
+    }
+    window->setDeposit(amount, rate, days, compound);
+    orvel::showInFront(window);
+}
+
+} // namespace
 
 void TForm1::buildDepositTab()
 {
@@ -31,6 +55,7 @@ void TForm1::buildDepositTab()
     RadioButton5 = named(new QRadioButton(QStringLiteral("Обычный год"), page), "RadioButton5");
     RadioButton6 = named(new QRadioButton(QStringLiteral("Високосный год"), page), "RadioButton6");
     Button2 = named(new QPushButton(QStringLiteral("Расчет"), page), "Button2");
+    DepositScheduleButton = named(new QPushButton(QStringLiteral("Подробный расчет…"), page), "DepositScheduleButton");
     Label11 = named(new QLabel(page), "Label11");
     QFont bold = Label11->font();
     bold.setBold(true);
@@ -61,6 +86,7 @@ void TForm1::buildDepositTab()
     grid->addWidget(RadioButton5, 5, 0);
     grid->addWidget(RadioButton6, 5, 1);
     grid->addWidget(Button2, 6, 0);
+    grid->addWidget(DepositScheduleButton, 6, 1, Qt::AlignLeft);
     grid->addWidget(Label11, 7, 0, 1, 2);
     // Fields keep a comfortable width; the free space goes to the right.
     grid->setColumnMinimumWidth(1, 240);
@@ -68,6 +94,7 @@ void TForm1::buildDepositTab()
     grid->setRowStretch(8, 1);
 
     orvel::onEvent(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    orvel::onEvent(DepositScheduleButton, &QPushButton::clicked, this, [this] { openDepositWindow(*this); });
     // The click handlers of the interest options run when their option becomes
     // selected, by the user or by the program.
     connect(RadioButton3, &QRadioButton::toggled, this, [this](bool checked) {

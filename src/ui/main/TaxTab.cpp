@@ -3,6 +3,8 @@
 #include "calc/Tax.h"
 #include "ui/ErrorBox.h"
 #include "ui/main/TForm1.h"
+#include "ui/penalty/TPenaltyForm.h"
+#include "ui/ShowInFront.h"
 #include "ui/Widgets.h"
 
 #include <QGridLayout>
@@ -14,6 +16,22 @@
 #include <QVBoxLayout>
 
 using orvel::named;
+
+namespace {
+
+// "Пени и проценты…": the penalties window (made on first use, then found
+// again), given the last tax result for its first debt and the key rate the
+// windows share.
+void openPenaltyWindow(TForm1 &form)
+{
+    auto *window = form.findChild<TPenaltyForm *>(QStringLiteral("PenaltyForm"), Qt::FindDirectChildrenOnly);
+    if (!window)
+        window = new TPenaltyForm(form.keyRateStore(), &form);
+    window->offerTaxAmount(form.lastTaxResult);
+    orvel::showInFront(window);
+}
+
+} // namespace
 
 void TForm1::buildTaxTab()
 {
@@ -29,6 +47,8 @@ void TForm1::buildTaxTab()
     RadioButton1 = named(new QRadioButton(QStringLiteral("Выделить"), GroupBoxTax), "RadioButton1");
     RadioButton2->setChecked(true);
     Button1 = named(new QPushButton(QStringLiteral("Расчет"), GroupBoxTax), "Button1");
+    PenaltyButton = named(new QPushButton(QStringLiteral("Пени и проценты…"), GroupBoxTax), "PenaltyButton");
+    PenaltyButton->setToolTip(QStringLiteral("Пени по налогу и проценты по ст. 395 ГК РФ на ключевую ставку"));
     Label1 = named(new QLabel(GroupBoxTax), "Label1");
     QFont bold = Label1->font();
     bold.setBold(true);
@@ -43,6 +63,7 @@ void TForm1::buildTaxTab()
     grid->addWidget(RadioButton2, 2, 0);
     grid->addWidget(RadioButton1, 2, 1);
     grid->addWidget(Button1, 3, 0);
+    grid->addWidget(PenaltyButton, 3, 1, Qt::AlignLeft);
     grid->addWidget(Label1, 4, 0, 1, 3);
     // Fields keep a comfortable width; the free space goes to the right.
     grid->setColumnMinimumWidth(1, 240);
@@ -50,6 +71,7 @@ void TForm1::buildTaxTab()
     pageLayout->addWidget(GroupBoxTax);
 
     orvel::onEvent(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    orvel::onEvent(PenaltyButton, &QPushButton::clicked, this, [this] { openPenaltyWindow(*this); });
 }
 
 void TForm1::Button1Click()
