@@ -144,6 +144,22 @@ private slots:
         QVERIFY2(editor.rect().contains(inView), qPrintable(QStringLiteral("%1 %2").arg(inView.right()).arg(editor.width())));
     }
 
+    // Rows added and removed before the loop turns can be clicked at once:
+    // each removal leaves the next row with its place and size.
+    void rowsClickableBeforeTheLoopTurns()
+    {
+        RowsEditor editor(QStringLiteral("Debt"), columns(), QStringLiteral("Добавить"), QStringLiteral("Нет строк"));
+        editor.resize(360, 240);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        for (int i = 0; i < 30; ++i)
+            editor.addRow();
+        for (int left = 29; left >= 0; --left) {
+            orveltest::click(&editor, "DebtRemove1");
+            QCOMPARE(editor.count(), left);
+        }
+    }
+
     // Many rows scroll: the editor's minimum size stays as with none, and a
     // row added at the end is scrolled into view.
     void rowsScroll()
