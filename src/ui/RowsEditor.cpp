@@ -104,6 +104,17 @@ QString RowsEditor::shownNote(const QString &text)
     return shown;
 }
 
+RowsEditor::Column RowsEditor::amountColumn()
+{
+    return {QStringLiteral("Amount"), QStringLiteral("Сумма, ₽"),
+            [](QWidget *p) {
+                auto *amount = new QLineEdit(p);
+                amount->setPlaceholderText(QStringLiteral("сумма, ₽"));
+                return amount;
+            },
+            1};
+}
+
 RowsEditor::RowsEditor(const QString &prefix, std::vector<Column> columns, const QString &addText,
                        const QString &hint, QWidget *parent)
     : QWidget(parent), m_prefix(prefix), m_columns(std::move(columns))

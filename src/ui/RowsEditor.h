@@ -46,6 +46,10 @@ public:
         int stretch = 0;
     };
 
+    // The usual column of a sum in roubles: <prefix>AmountN, a line edit
+    // that takes the row's spare width.
+    static Column amountColumn();
+
     RowsEditor(const QString &prefix, std::vector<Column> columns, const QString &addText, const QString &hint,
                QWidget *parent = nullptr);
 

@@ -101,13 +101,7 @@ orvel::RowsEditor *TScheduleForm::buildEarlyEditor(QWidget *parent)
              month->setToolTip(QStringLiteral("Месяц, после платежа которого вносится сумма"));
              return month;
          }},
-        {QStringLiteral("Amount"), QStringLiteral("Сумма, ₽"),
-         [](QWidget *p) {
-             auto *amount = new QLineEdit(p);
-             amount->setPlaceholderText(QStringLiteral("сумма, ₽"));
-             return amount;
-         },
-         1},
+        orvel::RowsEditor::amountColumn(),
         {QStringLiteral("Mode"), QStringLiteral("Способ"),
          [](QWidget *p) {
              auto *mode = new QComboBox(p);
