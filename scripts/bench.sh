@@ -41,3 +41,11 @@ QT_QPA_PLATFORM=offscreen "$build/bin/bench_penalty_window" "$runs" 2>>"$build/b
     cat "$build/bench.log" >&2
     exit 1
 }
+# The penalties and the deposit on their own (no window, no office).
+cmake --build "$build" -j2 --target bench_penalty bench_deposit >/dev/null
+for program in bench_penalty bench_deposit; do
+    "$build/bin/$program" "$runs" 2>>"$build/bench.log" || {
+        cat "$build/bench.log" >&2
+        exit 1
+    }
+done
