@@ -6,6 +6,7 @@
 //
 //   cmake --build build --target bench_deposit_window
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_deposit_window [runs]
+#include "BenchKeys.h"
 #include "BenchRow.h"
 #include "rates/KeyRateStore.h"
 #include "ui/deposit/DepositChart.h"
@@ -62,20 +63,8 @@ void settle()
 // Milliseconds from a key typed into `field` to the window repainted, per key.
 std::vector<double> typing(TDepositForm &form, QLineEdit *field, const QString &keys, int runs)
 {
-    std::vector<double> samples;
     const QString before = field->text();
-    for (int run = 0; run < runs; ++run) {
-        field->clear();
-        settle();
-        for (QChar key : keys) {
-            QElapsedTimer clock;
-            clock.start();
-            QTest::keyClicks(field, QString(key));
-            settle();
-            form.repaint();
-            samples.push_back(clock.nsecsElapsed() / 1e6);
-        }
-    }
+    std::vector<double> samples = orvelbench::keyTimes(form, field, keys, runs, settle);
     field->setText(before);
     settle();
     return samples;

@@ -6,6 +6,8 @@
 //
 //   cmake --build build --target bench_penalty_window
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_penalty_window [runs]
+#include "BenchKeys.h"
+#include "BenchRow.h"
 #include "rates/KeyRateStore.h"
 #include "ui/penalty/PenaltyModel.h"
 #include "ui/penalty/TPenaltyForm.h"
@@ -25,19 +27,7 @@
 
 namespace {
 
-void row(const char *name, std::vector<double> samples, const QString &note)
-{
-    if (samples.empty()) {
-        std::fprintf(stderr, "%s: not measured (the window was never shown)\n", name);
-        return;
-    }
-    std::sort(samples.begin(), samples.end());
-    const std::size_t n = samples.size();
-    const double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-    const auto cell = [](double x) { return QString::number(x, 'f', x < 10 ? 2 : 0) + QStringLiteral(" ms"); };
-    std::printf("%-44s  %10s  %10s  %10s  %s\n", name, qPrintable(cell(median)), qPrintable(cell(samples.front())),
-                qPrintable(cell(samples.back())), qPrintable(note));
-}
+using orvelbench::printRow;
 
 // The debts and payments of bench_penalty, typed into the editors.
 void fill(TPenaltyForm &form)
@@ -66,20 +56,7 @@ std::vector<double> typing(TPenaltyForm &form, int runs)
     auto *amount = form.findChild<QLineEdit *>(QStringLiteral("PaymentAmount100"));
     if (!amount)
         return {};
-    std::vector<double> samples;
-    for (int run = 0; run < runs; ++run) {
-        amount->clear();
-        QApplication::processEvents();
-        for (QChar key : QStringLiteral("150000")) {
-            QElapsedTimer clock;
-            clock.start();
-            QTest::keyClicks(amount, QString(key));
-            QApplication::processEvents();
-            form.repaint();
-            samples.push_back(clock.nsecsElapsed() / 1e6);
-        }
-    }
-    return samples;
+    return orvelbench::keyTimes(form, amount, QStringLiteral("150000"), runs, [] { QApplication::processEvents(); });
 }
 
 } // namespace
@@ -93,7 +70,7 @@ int main(int argc, char **argv)
     TPenaltyForm form(&store);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {
-        row("penalty window, typed key, 50 debts", {}, QString());
+        std::fprintf(stderr, "penalty window: not measured (the window was never shown)\n");
         return 1;
     }
     QElapsedTimer clock;
@@ -104,9 +81,9 @@ int main(int argc, char **argv)
     if (!form.hasResult())
         return 1;
     const std::vector<double> keys = typing(form, runs);
-    row("penalty window, typed key, 50 debts", keys,
-        QStringLiteral("key to table, chart, totals and window repainted; 200 payments, %1 rows")
-            .arg(form.model()->rowCount()));
-    row("penalty window, 250 rows entered", {filled}, QStringLiteral("50 debts and 200 payments set, counted, painted"));
+    printRow("penalty window, typed key, 50 debts", keys,
+             qPrintable(QStringLiteral("key to table, chart, totals and window repainted; 200 payments, %1 rows")
+                            .arg(form.model()->rowCount())));
+    printRow("penalty window, 250 rows entered", {filled}, "50 debts and 200 payments set, counted, painted");
     return 0;
 }

@@ -6,6 +6,8 @@
 //
 //   cmake --build build --target bench_schedule
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_schedule [runs]
+#include "BenchKeys.h"
+#include "BenchRow.h"
 #include "calc/Schedule.h"
 #include "calc/ScheduleReport.h"
 #include "ui/schedule/ScheduleChart.h"
@@ -25,28 +27,8 @@
 
 namespace {
 
-struct Stats {
-    double median, min, max;
-};
-
-Stats stats(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
-}
-
-void row(const char *name, const std::vector<double> &samples, const char *unit, const char *note)
-{
-    if (samples.empty()) {
-        std::fprintf(stderr, "%s: not measured (the window was never shown)\n", name);
-        return;
-    }
-    const Stats s = stats(samples);
-    const auto cell = [&](double x) { return QString::number(x, 'f', x < 10 ? 2 : 0) + QLatin1Char(' ') + QLatin1String(unit); };
-    std::printf("%-44s  %10s  %10s  %10s  %s\n", name, qPrintable(cell(s.median)), qPrintable(cell(s.min)),
-                qPrintable(cell(s.max)), note);
-}
+using orvelbench::fileTimes;
+using orvelbench::printRow;
 
 // 1200 months of a 10,000,000 loan at 9.5% with an early repayment of
 // 20,000 every 12 months, the two modes in turn: 100 repayments.
@@ -90,35 +72,7 @@ std::vector<double> typing(int months, int rows, int runs)
         turn();
     }
     auto *amount = form.findChild<QLineEdit *>(QStringLiteral("EarlyAmount1"));
-    std::vector<double> samples;
-    for (int run = 0; run < runs; ++run) {
-        amount->clear();
-        turn();
-        for (QChar key : QStringLiteral("150000")) {
-            QElapsedTimer clock;
-            clock.start();
-            QTest::keyClicks(amount, QString(key));
-            turn();
-            form.repaint();
-            samples.push_back(clock.nsecsElapsed() / 1e6);
-        }
-    }
-    return samples;
-}
-
-// Milliseconds to make one file of the schedule's; `make` gives its bytes.
-template <typename Make>
-std::vector<double> fileTimes(int runs, Make make)
-{
-    std::vector<double> samples;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        if (make().isEmpty())
-            return {};
-        samples.push_back(clock.nsecsElapsed() / 1e6);
-    }
-    return samples;
+    return orvelbench::keyTimes(form, amount, QStringLiteral("150000"), runs, turn);
 }
 
 } // namespace
@@ -141,11 +95,13 @@ int main(int argc, char **argv)
         if (rows == 0)
             return 1;
     }
-    row("schedule, 1200 months, 100 early repayments", schedule, "ms", "loanSchedule(), mean of 200, with the plain schedule");
-    row("schedule window, typed key, 360 months", typing(360, 1, runs), "ms", "key to table, chart and window repainted");
-    row("schedule window, typed key, 1200 months", typing(1200, 1, runs), "ms", "the same for the longest term");
-    row("schedule window, typed key, 1200 m., 200 rows", typing(1200, 200, runs), "ms",
-        "the same among 200 early repayments");
+    printRow("schedule, 1200 months, 100 early repayments", schedule,
+             "loanSchedule(), mean of 200, with the plain schedule");
+    printRow("schedule window, typed key, 360 months", typing(360, 1, runs),
+             "key to table, chart and window repainted");
+    printRow("schedule window, typed key, 1200 months", typing(1200, 1, runs), "the same for the longest term");
+    printRow("schedule window, typed key, 1200 m., 200 rows", typing(1200, 200, runs),
+             "the same among 200 early repayments");
 
     const orvel::ScheduleReport report = orvel::makeScheduleReport(loan);
     const QLocale locale;
@@ -153,11 +109,11 @@ int main(int argc, char **argv)
         orvel::ScheduleChart::render(report.schedule, locale, p, target);
     };
     const QByteArray note = QByteArray::number(qulonglong(report.schedule.rows.size())) + " months, bytes made";
-    row("schedule .xlsx, longest loan", fileTimes(runs, [&] { return orvel::scheduleXlsx(report); }), "ms",
-        note.constData());
-    row("schedule .csv, longest loan", fileTimes(runs, [&] { return orvel::scheduleCsv(report); }), "ms",
-        note.constData());
-    row("schedule .pdf, longest loan", fileTimes(runs, [&] { return orvel::schedulePdf(report, locale, chart); }),
-        "ms", "the same, with the chart");
+    printRow("schedule .xlsx, longest loan", fileTimes(runs, [&] { return orvel::scheduleXlsx(report); }),
+             note.constData());
+    printRow("schedule .csv, longest loan", fileTimes(runs, [&] { return orvel::scheduleCsv(report); }),
+             note.constData());
+    printRow("schedule .pdf, longest loan", fileTimes(runs, [&] { return orvel::schedulePdf(report, locale, chart); }),
+             "the same, with the chart");
     return 0;
 }

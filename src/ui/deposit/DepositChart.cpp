@@ -1,15 +1,14 @@
 #include "ui/deposit/DepositChart.h"
 
 #include "calc/ScheduleReport.h"
+#include "ui/Charts.h"
 
 #include <QAreaSeries>
 #include <QCursor>
 #include <QDateTimeAxis>
-#include <QGraphicsScene>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
-#include <QPainter>
 #include <QScatterSeries>
 #include <QToolTip>
 #include <QValueAxis>
@@ -20,11 +19,6 @@ namespace orvel {
 
 namespace {
 
-const QColor kPutInColor(70, 120, 180);
-const QColor kInterestColor(232, 144, 58);
-const QColor kCreditColor(40, 52, 66);
-
-double roubles(std::int64_t kopecks) { return double(kopecks) / 100.0; }
 qreal timeOf(const QDate &day) { return qreal(day.startOfDay().toMSecsSinceEpoch()); }
 
 // What the chart draws: the balance and what was put in (cut to 0 ..
@@ -38,9 +32,9 @@ struct Points {
 void addPoint(Points &p, const QDate &day, std::int64_t putIn, std::int64_t balance)
 {
     const qreal x = timeOf(day);
-    p.balance << QPointF(x, roubles(balance));
-    p.putIn << QPointF(x, roubles(std::clamp<std::int64_t>(putIn, 0, std::max<std::int64_t>(balance, 0))));
-    p.top = std::max(p.top, roubles(balance));
+    p.balance << QPointF(x, chartRoubles(balance));
+    p.putIn << QPointF(x, chartRoubles(std::clamp<std::int64_t>(putIn, 0, std::max<std::int64_t>(balance, 0))));
+    p.top = std::max(p.top, chartRoubles(balance));
 }
 
 // Every row's step while there are few; else the end of every k-th row
@@ -65,7 +59,7 @@ Points chartPoints(const QDate &opened, std::int64_t amount, const std::vector<D
         if (every == 1 || r.flow != 0 || last || i % every == every - 1)
             addPoint(p, r.to, putIn, r.balanceAfter);
         if (markCredits && (r.capitalized != 0 || r.paidOut != 0))
-            p.credits << QPointF(timeOf(r.to), roubles(r.balanceAfter));
+            p.credits << QPointF(timeOf(r.to), chartRoubles(r.balanceAfter));
     }
     return p;
 }
@@ -74,10 +68,7 @@ Points chartPoints(const QDate &opened, std::int64_t amount, const std::vector<D
 
 DepositChart::DepositChart(QGraphicsItem *parent) : QChart(parent)
 {
-    setAnimationOptions(QChart::NoAnimation);
-    setLocalizeNumbers(true);
-    legend()->setAlignment(Qt::AlignBottom);
-    setMargins(QMargins(4, 4, 4, 4));
+    setUpChart(*this);
 
     m_putIn = new QLineSeries(this);
     m_balance = new QLineSeries(this);
@@ -85,7 +76,7 @@ DepositChart::DepositChart(QGraphicsItem *parent) : QChart(parent)
     m_putInArea->setName(QStringLiteral("Внесено"));
     m_interestArea = new QAreaSeries(m_balance, m_putIn);
     m_interestArea->setName(QStringLiteral("Проценты в остатке"));
-    for (auto [area, color] : {std::pair{m_putInArea, kPutInColor}, std::pair{m_interestArea, kInterestColor}}) {
+    for (auto [area, color] : {std::pair{m_putInArea, kChartMainColor}, std::pair{m_interestArea, kChartInterestColor}}) {
         area->setColor(color);
         area->setBorderColor(color.darker(115));
     }
@@ -93,7 +84,7 @@ DepositChart::DepositChart(QGraphicsItem *parent) : QChart(parent)
     m_credits->setName(QStringLiteral("Начисление процентов"));
     m_credits->setMarkerShape(QScatterSeries::MarkerShapeCircle);
     m_credits->setMarkerSize(7);
-    m_credits->setColor(kCreditColor);
+    m_credits->setColor(kChartLineColor);
     m_credits->setBorderColor(Qt::white);
 
     m_dates = new QDateTimeAxis;
@@ -197,17 +188,8 @@ void DepositChart::showTip(const QPointF &point)
 void DepositChart::render(const DepositTerms &terms, const DepositResult &result, const QLocale &locale,
                           QPainter &painter, const QRectF &target)
 {
-    // A chart of its own, laid out at the target's size in the painter's
-    // units, so the labels have the size they have on screen relative to it.
-    QGraphicsScene scene;
-    auto *chart = new DepositChart;
-    scene.addItem(chart);
-    chart->setSchedule(terms, result, locale);
-    const qreal scale = painter.device() ? painter.device()->logicalDpiX() / 96.0 : 1.0;
-    const QSizeF size(target.width() / scale, target.height() / scale);
-    chart->resize(size);
-    scene.setSceneRect(QRectF(QPointF(0, 0), size));
-    scene.render(&painter, target, scene.sceneRect());
+    renderChart<DepositChart>(painter, target,
+                              [&](DepositChart &chart) { chart.setSchedule(terms, result, locale); });
 }
 
 } // namespace orvel

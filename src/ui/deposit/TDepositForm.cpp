@@ -148,13 +148,7 @@ QWidget *TDepositForm::buildFlows(QWidget *parent)
              date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
              return date;
          }},
-        {QStringLiteral("Amount"), QStringLiteral("Сумма, ₽"),
-         [](QWidget *p) {
-             auto *amount = new QLineEdit(p);
-             amount->setPlaceholderText(QStringLiteral("сумма, ₽"));
-             return amount;
-         },
-         1},
+        orvel::RowsEditor::amountColumn(),
         {QStringLiteral("Kind"), QStringLiteral("Вид"),
          [](QWidget *p) {
              auto *kind = new QComboBox(p);

@@ -1,14 +1,13 @@
 #include "ui/penalty/PenaltyChart.h"
 
 #include "calc/ScheduleReport.h"
+#include "ui/Charts.h"
 
 #include <QCursor>
 #include <QDateTime>
 #include <QDateTimeAxis>
-#include <QGraphicsScene>
 #include <QLegend>
 #include <QLineSeries>
-#include <QPainter>
 #include <QToolTip>
 #include <QValueAxis>
 
@@ -19,7 +18,6 @@ namespace orvel {
 namespace {
 
 const QColor kAccruedColor(192, 57, 43);
-const QColor kRateColor(70, 120, 180);
 
 // The axis counts milliseconds; a day is placed at its local midnight, so
 // the axis labels name the day itself.
@@ -39,10 +37,7 @@ QList<QPointF> onDateAxis(const std::vector<QPointF> &points)
 
 PenaltyChart::PenaltyChart(QGraphicsItem *parent) : QChart(parent)
 {
-    setAnimationOptions(QChart::NoAnimation);
-    setLocalizeNumbers(true);
-    legend()->setAlignment(Qt::AlignBottom);
-    setMargins(QMargins(4, 4, 4, 4));
+    setUpChart(*this);
 
     m_accrued = new QLineSeries;
     m_accrued->setName(QStringLiteral("Пени нарастающим итогом, ₽"));
@@ -51,7 +46,7 @@ PenaltyChart::PenaltyChart(QGraphicsItem *parent) : QChart(parent)
     m_accrued->setPen(accruedPen);
     m_rate = new QLineSeries;
     m_rate->setName(QStringLiteral("Ключевая ставка, % (правая шкала)"));
-    QPen ratePen(kRateColor);
+    QPen ratePen(kChartMainColor);
     ratePen.setWidthF(1.5);
     m_rate->setPen(ratePen);
 
@@ -233,17 +228,7 @@ QString PenaltyChart::tip(const QPointF &point) const
 
 void PenaltyChart::render(const PenaltyReport &report, const QLocale &locale, QPainter &painter, const QRectF &target)
 {
-    // A chart of its own, laid out at the target's size in the painter's
-    // units, so the labels have the size they have on screen relative to it.
-    QGraphicsScene scene;
-    auto *chart = new PenaltyChart;
-    scene.addItem(chart);
-    chart->setReport(report, locale);
-    const qreal scale = painter.device() ? painter.device()->logicalDpiX() / 96.0 : 1.0;
-    const QSizeF size(target.width() / scale, target.height() / scale);
-    chart->resize(size);
-    scene.setSceneRect(QRectF(QPointF(0, 0), size));
-    scene.render(&painter, target, scene.sceneRect());
+    renderChart<PenaltyChart>(painter, target, [&](PenaltyChart &chart) { chart.setReport(report, locale); });
 }
 
 } // namespace orvel

@@ -54,13 +54,6 @@ QDateEdit *dateEdit(QWidget *parent)
     return edit;
 }
 
-QLineEdit *amountEdit(QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setPlaceholderText(QStringLiteral("сумма, ₽"));
-    return edit;
-}
-
 // An amount typed into a debt or a payment, in kopecks.
 std::int64_t entryKopecks(const QString &text)
 {
@@ -148,7 +141,7 @@ QWidget *TPenaltyForm::buildDebts(QWidget *parent)
     auto *layout = new QVBoxLayout(box);
     Debts = new orvel::RowsEditor(
         QStringLiteral("Debt"),
-        {{QStringLiteral("Amount"), QStringLiteral("Сумма, ₽"), [](QWidget *p) { return amountEdit(p); }, 1},
+        {orvel::RowsEditor::amountColumn(),
          {QStringLiteral("Due"), QStringLiteral("Срок уплаты"), [](QWidget *p) { return dateEdit(p); }}},
         QStringLiteral("Добавить долг"), QStringLiteral("Долгов нет. «Добавить долг» — внести сумму и срок уплаты."),
         box);
@@ -171,7 +164,7 @@ QWidget *TPenaltyForm::buildPayments(QWidget *parent)
     Payments = new orvel::RowsEditor(
         QStringLiteral("Payment"),
         {{QStringLiteral("Date"), QStringLiteral("Дата"), [](QWidget *p) { return dateEdit(p); }},
-         {QStringLiteral("Amount"), QStringLiteral("Сумма, ₽"), [](QWidget *p) { return amountEdit(p); }, 1}},
+         orvel::RowsEditor::amountColumn()},
         QStringLiteral("Добавить платеж"),
         QStringLiteral("Платежей нет. Платежи гасят долги начиная с самого раннего срока уплаты."), box);
     Payments->setObjectName(QStringLiteral("PaymentEditor"));

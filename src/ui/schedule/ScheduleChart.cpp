@@ -1,12 +1,12 @@
 #include "ui/schedule/ScheduleChart.h"
 
+#include "ui/Charts.h"
+
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QCursor>
-#include <QGraphicsScene>
 #include <QLegend>
 #include <QLineSeries>
-#include <QPainter>
 #include <QStackedBarSeries>
 #include <QToolTip>
 #include <QValueAxis>
@@ -16,16 +16,6 @@
 #include <cstdio>
 
 namespace orvel {
-
-namespace {
-
-const QColor kPrincipalColor(70, 120, 180);
-const QColor kInterestColor(232, 144, 58);
-const QColor kDebtColor(40, 52, 66);
-
-double roubles(std::int64_t kopecks) { return double(kopecks) / 100.0; }
-
-} // namespace
 
 QString scheduleMonthTip(const ScheduleRow &row, const QLocale &locale)
 {
@@ -43,16 +33,13 @@ QString scheduleMonthTip(const ScheduleRow &row, const QLocale &locale)
 
 ScheduleChart::ScheduleChart(QGraphicsItem *parent) : QChart(parent)
 {
-    setAnimationOptions(QChart::NoAnimation);
-    setLocalizeNumbers(true);
-    legend()->setAlignment(Qt::AlignBottom);
-    setMargins(QMargins(4, 4, 4, 4));
+    setUpChart(*this);
 
     // No outlines: at hundreds of months a column is two or three pixels wide
     // and a border would be all one sees of it.
     m_principal = new QBarSet(QStringLiteral("Основной долг"));
     m_interest = new QBarSet(QStringLiteral("Проценты"));
-    for (auto [set, color] : {std::pair{m_principal, kPrincipalColor}, std::pair{m_interest, kInterestColor}}) {
+    for (auto [set, color] : {std::pair{m_principal, kChartMainColor}, std::pair{m_interest, kChartInterestColor}}) {
         set->setColor(color);
         set->setBorderColor(color);
         set->setPen(Qt::NoPen);
@@ -64,7 +51,7 @@ ScheduleChart::ScheduleChart(QGraphicsItem *parent) : QChart(parent)
 
     m_debt = new QLineSeries;
     m_debt->setName(QStringLiteral("Остаток долга (правая шкала)"));
-    QPen pen(kDebtColor);
+    QPen pen(kChartLineColor);
     pen.setWidthF(2);
     m_debt->setPen(pen);
 
@@ -123,10 +110,10 @@ void ScheduleChart::setSchedule(const LoanSchedule &schedule, const QLocale &loc
     qreal top = 0;
     for (int i = 0; i < n; ++i) {
         const ScheduleRow &r = m_rows[std::size_t(i)];
-        principal << roubles(r.principal);
-        interest << roubles(r.interest);
-        debt << QPointF(i, roubles(r.debtAfter));
-        top = std::max(top, roubles(r.principal + r.interest));
+        principal << chartRoubles(r.principal);
+        interest << chartRoubles(r.interest);
+        debt << QPointF(i, chartRoubles(r.debtAfter));
+        top = std::max(top, chartRoubles(r.principal + r.interest));
     }
     // Every change to a series on the chart lays all its columns out again,
     // so the series are taken off, changed and put back (the columns first,
@@ -156,7 +143,7 @@ void ScheduleChart::setSchedule(const LoanSchedule &schedule, const QLocale &loc
     }
     m_money->setRange(0, top > 0 ? top : 1);
     m_money->applyNiceNumbers();
-    const qreal debtTop = n > 0 ? roubles(m_rows.front().debtBefore) : 1;
+    const qreal debtTop = n > 0 ? chartRoubles(m_rows.front().debtBefore) : 1;
     m_debtAxis->setRange(0, debtTop);
     m_debtAxis->applyNiceNumbers();
     attach();
@@ -192,17 +179,7 @@ void ScheduleChart::showTip(int index)
 
 void ScheduleChart::render(const LoanSchedule &schedule, const QLocale &locale, QPainter &painter, const QRectF &target)
 {
-    // A chart of its own, laid out at the target's size in the painter's
-    // units, so the labels have the size they have on screen relative to it.
-    QGraphicsScene scene;
-    auto *chart = new ScheduleChart;
-    scene.addItem(chart);
-    chart->setSchedule(schedule, locale);
-    const qreal scale = painter.device() ? painter.device()->logicalDpiX() / 96.0 : 1.0;
-    const QSizeF size(target.width() / scale, target.height() / scale);
-    chart->resize(size);
-    scene.setSceneRect(QRectF(QPointF(0, 0), size));
-    scene.render(&painter, target, scene.sceneRect());
+    renderChart<ScheduleChart>(painter, target, [&](ScheduleChart &chart) { chart.setSchedule(schedule, locale); });
 }
 
 } // namespace orvel
