@@ -12,8 +12,6 @@
 #include <QValueAxis>
 
 #include <algorithm>
-#include <QElapsedTimer>
-#include <cstdio>
 
 namespace orvel {
 
